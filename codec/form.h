@@ -24,7 +24,8 @@ unsigned char HexPairToByte(const char* pair);
 
 // Undoes %XX escapes and "+" over the whole of `text`. An escape that yields
 // 0 is kept as a 0 byte; a "%" followed by fewer than two bytes is copied as
-// it stands. Bytes an escape produced are not examined again.
+// it stands, together with the byte after it. Bytes an escape produced are
+// not examined again. The result is never longer than `text`.
 std::string UrlDecode(std::string_view text);
 
 // The text up to, not including, its first NUL byte (all of it when none).

@@ -24,10 +24,11 @@ std::string Utf8ToSjis(std::string_view utf8);
 std::string SjisToUtf8(std::string_view sjis);
 
 // The two steps of each direction.
-std::u16string Utf8ToUtf16(std::string_view utf8);    // stops at the first NUL byte
-std::string Utf16ToSjis(std::u16string_view utf16);   // stops at the first zero unit
-std::u16string SjisToUtf16(std::string_view sjis);    // stops at the first NUL byte
-std::string Utf16ToUtf8(std::u16string_view utf16);   // every unit on its own, 1 to 3 bytes
+std::u16string Utf8ToUtf16(std::string_view utf8);   // stops at the first NUL byte
+std::string Utf16ToSjis(std::u16string_view utf16);  // stops at the first zero unit
+std::u16string SjisToUtf16(std::string_view sjis);   // stops at the first NUL byte
+std::string Utf16ToUtf8(std::u16string_view utf16);  // stops at the first zero unit; each
+                                                     // unit on its own, 1 to 3 bytes
 
 // The lead-byte rule over `size` bytes of `src`: returns the number of units.
 // With count_only the destination is not touched (and may be null);
@@ -45,7 +46,8 @@ size_t EncodeUtf8(char* dst, const char16_t* src, size_t size, bool count_only);
 bool IsSjisLeadByte(unsigned char byte);
 
 // The length of the longest prefix of `sjis` of at most `max_bytes` bytes
-// that does not end in the middle of a double-byte character.
+// that does not end in the middle of a double-byte character (a lead byte
+// followed by a byte of 0x40-0x7E or 0x80-0xFC).
 size_t SjisPrefixLength(std::string_view sjis, size_t max_bytes);
 
 }  // namespace kelvanis
