@@ -1,1 +1,175 @@
-// Not written yet.
+#include "app/gtk_window.h"
+
+#include <utility>
+
+#include "site/site.h"
+
+namespace kelvanis {
+namespace {
+
+constexpr char kCaption[] = "Kelvanis Personal";
+constexpr int kWidth = 1100;
+constexpr int kHeight = 740;
+constexpr int kStatusBarHeight = 25;
+
+// A Japanese UI font first; the theme's size stays.
+constexpr char kFontCss[] =
+    "* { font-family: \"Noto Sans CJK JP\", \"Noto Sans JP\", \"IPAPGothic\", "
+    "\"VL PGothic\", sans-serif; }";
+
+struct MenuBinding {
+  GtkMainWindow* window;
+  void (TForm1::*click)();
+};
+
+void OnMenuActivate(GtkMenuItem* /*item*/, gpointer data) {
+  auto* binding = static_cast<MenuBinding*>(data);
+  (binding->window->form().*(binding->click))();
+}
+
+// Alt+key on a top-level item without a submenu only selects it; make it
+// activate the item like a click does.
+gboolean OnMenuMnemonic(GtkWidget* item, gboolean /*group_cycling*/, gpointer /*data*/) {
+  gtk_menu_item_activate(GTK_MENU_ITEM(item));
+  return TRUE;
+}
+
+void FreeMenuBinding(gpointer data, GClosure* /*closure*/) {
+  delete static_cast<MenuBinding*>(data);
+}
+
+void ReapChild(GPid pid, gint /*status*/, gpointer /*data*/) { g_spawn_close_pid(pid); }
+
+void ApplyFont() {
+  static bool applied = false;
+  if (applied) return;
+  applied = true;
+  GObjectPtr<GtkCssProvider> provider(gtk_css_provider_new());
+  gtk_css_provider_load_from_data(provider.get(), kFontCss, -1, nullptr);
+  gtk_style_context_add_provider_for_screen(gdk_screen_get_default(),
+                                            GTK_STYLE_PROVIDER(provider.get()),
+                                            GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
+
+}  // namespace
+
+GtkMainWindow::GtkMainWindow(std::string exe_name) : exe_name_(std::move(exe_name)) {
+  browser_.RegisterScheme("kelvanis", [this](const std::string& method, const std::string& url,
+                                             const std::string& body) {
+    SiteResponse site = HandleSiteRequest(form_->AppDir(), method, url, body);
+    return SchemeResponse{site.status, site.content_type, site.body};
+  });
+  form_ = std::make_unique<TForm1>(browser_, *this);
+  Form1 = form_.get();
+
+  ApplyFont();
+  window_ = GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL));
+  gtk_window_set_title(window_, kCaption);
+  gtk_window_set_default_size(window_, kWidth, kHeight);
+  gtk_window_set_position(window_, GTK_WIN_POS_CENTER);
+
+  GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+  GtkWidget* menu_bar = gtk_menu_bar_new();
+  exit_item_ = AddMenuItem(menu_bar, "終了(_F)", &TForm1::Exit1Click);
+  home_item_ = AddMenuItem(menu_bar, "ホーム(_H)", &TForm1::H1Click);
+  site_item_ = AddMenuItem(menu_bar, "公式ホームページ(_P)", &TForm1::N1Click);
+  status_bar_ = GTK_STATUSBAR(gtk_statusbar_new());
+  gtk_widget_set_size_request(GTK_WIDGET(status_bar_), -1, kStatusBarHeight);
+  gtk_widget_set_margin_top(GTK_WIDGET(status_bar_), 0);
+  gtk_widget_set_margin_bottom(GTK_WIDGET(status_bar_), 0);
+
+  gtk_box_pack_start(GTK_BOX(box), menu_bar, FALSE, FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(box), browser_.widget(), TRUE, TRUE, 0);
+  gtk_box_pack_start(GTK_BOX(box), GTK_WIDGET(status_bar_), FALSE, FALSE, 0);
+  gtk_container_add(GTK_CONTAINER(window_), box);
+
+  g_signal_connect(window_, "map", G_CALLBACK(&GtkMainWindow::OnMap), this);
+  g_signal_connect(window_, "delete-event", G_CALLBACK(&GtkMainWindow::OnDelete), this);
+  g_signal_connect(window_, "destroy", G_CALLBACK(&GtkMainWindow::OnDestroy), this);
+
+  form_->FormCreate();
+}
+
+GtkMainWindow::~GtkMainWindow() {
+  if (window_) {
+    g_signal_handlers_disconnect_by_data(window_, this);
+    gtk_widget_destroy(GTK_WIDGET(window_));
+    window_ = nullptr;
+  }
+  if (Form1 == form_.get()) Form1 = nullptr;
+}
+
+GtkMenuItem* GtkMainWindow::AddMenuItem(GtkWidget* menu_bar, const char* label,
+                                        void (TForm1::*click)()) {
+  GtkWidget* item = gtk_menu_item_new_with_mnemonic(label);
+  g_signal_connect_data(item, "activate", G_CALLBACK(OnMenuActivate), new MenuBinding{this, click},
+                        FreeMenuBinding, GConnectFlags(0));
+  g_signal_connect(item, "mnemonic-activate", G_CALLBACK(OnMenuMnemonic), nullptr);
+  gtk_menu_shell_append(GTK_MENU_SHELL(menu_bar), item);
+  return GTK_MENU_ITEM(item);
+}
+
+void GtkMainWindow::Show() {
+  if (!window_) return;
+  gtk_widget_show_all(GTK_WIDGET(window_));
+  gtk_widget_grab_focus(browser_.widget());
+}
+
+void GtkMainWindow::OnMap(GtkWidget* /*widget*/, gpointer self) {
+  auto* window = static_cast<GtkMainWindow*>(self);
+  if (window->shown_) return;
+  window->shown_ = true;
+  window->form_->FormShow();
+}
+
+gboolean GtkMainWindow::OnDelete(GtkWidget* /*widget*/, GdkEvent* /*event*/, gpointer self) {
+  static_cast<GtkMainWindow*>(self)->form_->FormClose();
+  return FALSE;  // closing the main window ends the program
+}
+
+void GtkMainWindow::OnDestroy(GtkWidget* /*widget*/, gpointer self) {
+  auto* window = static_cast<GtkMainWindow*>(self);
+  window->window_ = nullptr;
+  if (window->on_closed_) window->on_closed_();
+}
+
+std::string GtkMainWindow::ExeName() {
+  if (!exe_name_.empty()) return exe_name_;
+  char* target = g_file_read_link("/proc/self/exe", nullptr);
+  std::string path = target ? target : "";
+  g_free(target);
+  return path;
+}
+
+void GtkMainWindow::Close() {
+  if (window_) gtk_window_close(window_);
+}
+
+void GtkMainWindow::ShowException(const std::string& message) {
+  char* text = g_utf8_make_valid(message.c_str(), static_cast<gssize>(message.size()));
+  GtkWidget* dialog = gtk_message_dialog_new(
+      window_, GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), GTK_MESSAGE_ERROR,
+      GTK_BUTTONS_OK, "%s", text);
+  g_free(text);
+  gtk_window_set_title(GTK_WINDOW(dialog), "Kelvanis");
+  g_signal_connect(dialog, "response", G_CALLBACK(gtk_widget_destroy), nullptr);
+  gtk_widget_show_all(dialog);
+}
+
+bool GtkMainWindow::StartProgram(const std::vector<std::string>& argv) {
+  if (argv.empty() || argv[0].empty()) return false;
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  GPid pid = 0;
+  GError* error = nullptr;
+  if (!g_spawn_async(nullptr, args.data(), nullptr, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr,
+                     &pid, &error)) {
+    g_clear_error(&error);
+    return false;
+  }
+  g_child_watch_add(pid, ReapChild, nullptr);
+  return true;
+}
+
+}  // namespace kelvanis
