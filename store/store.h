@@ -12,6 +12,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kelvanis {
@@ -39,8 +40,16 @@ RowList QueryRows(const std::string& app_dir, const std::string& sql);
 // title, desc, keywd, rout) under max(id) + 1 with the date of `now`.
 // Returns the new id, or -1 when the database is missing, cannot be opened
 // or the insert fails.
+//
+// The largest id is read and the row inserted in one immediate transaction,
+// so two writers cannot take the same id; a lock held by another connection
+// is waited for up to kBusyTimeoutMs (store/connection.h).
 int AddEntry(const std::string& app_dir, const std::string& decoded_post,
              std::time_t now = std::time(nullptr));
+
+// AddEntry with its own wait for a lock held by another connection.
+int AddEntry(const std::string& app_dir, const std::string& decoded_post, std::time_t now,
+             int busy_timeout_ms);
 
 // Rewrites title, des, keywd, rout and edate of the entry whose id is the
 // posted field "id". Nothing runs unless that id is a decimal integer.
@@ -51,6 +60,17 @@ int EditEntry(const std::string& app_dir, const std::string& decoded_post,
 // Deletes the entry whose id is the posted field "id" (a decimal integer,
 // else nothing runs). Returns 1.
 int DeleteEntry(const std::string& app_dir, const std::string& decoded_post);
+
+// The stored form of a Shift_JIS value: HexEncode of its longest prefix of
+// at most kMaxValueBytes bytes that does not end inside a double-byte
+// character.
+std::string StoredText(std::string_view sjis);
+
+// The statements that AddEntry, EditEntry and DeleteEntry run for the
+// Shift_JIS post text `sjis_post` and the date text `date`.
+std::string InsertStatement(long long id, const std::string& sjis_post, const std::string& date);
+std::string UpdateStatement(const std::string& sjis_post, const std::string& date);
+std::string DeleteStatement(const std::string& sjis_post);
 
 // True for an optional minus sign followed by decimal digits that fit in a
 // signed 64-bit integer.
