@@ -10,42 +10,46 @@
 
 #include "app/form_host.h"
 #include "browser/browser.h"
+#include "router/router.h"
 
 namespace kelvanis {
 
-class TForm1 {
+class TForm1 : private NavigationWindow {
  public:
   // Wires `browser`'s BeforeNavigate2 to CppWebBrowser1BeforeNavigate2.
-  // Both must outlive the form.
+  // Both must outlive the form; the destructor unhooks the handler again.
   TForm1(Browser& browser, FormHost& host);
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
+  ~TForm1() override;
 
   // Window events.
   void FormCreate();
-  void FormShow();   // program folder, settings, then H1Click
+  void FormShow();  // program folder, settings, then H1Click
   void FormClose();
 
   // Menu items.
-  void Exit1Click();  // 終了(F)
-  void H1Click();     // ホーム(H): shows the start page
-  void N1Click();     // 公式ホームページ(P): opens the site outside the program
+  void Exit1Click();        // 終了(F)
+  void H1Click() override;  // ホーム(H): shows the start page
+  void N1Click();           // 公式ホームページ(P): opens the site outside the program
 
   // The browser's before-navigation event.
   void CppWebBrowser1BeforeNavigate2(const std::string& URL,
                                      const std::optional<std::string>& PostData, bool& Cancel);
 
   // Work methods of the router.
-  int AddEntry(const std::string& decoded_post);
-  int EditEntry(const std::string& decoded_post);
-  int DeleteEntry(const std::string& decoded_post);
-  int PostToViewer(const std::string& body);
+  int AddEntry(const std::string& decoded_post) override;
+  int EditEntry(const std::string& decoded_post) override;
+  int DeleteEntry(const std::string& decoded_post) override;
+  int PostToViewer(const std::string& body) override;
 
-  const std::string& AppDir() const { return FAppDir; }
-  const std::string& SiteUrl() const { return FSiteUrl; }
-  const std::string& HomePageUrl() const { return FHomePageUrl; }
+  const std::string& AppDir() const override { return FAppDir; }
+  const std::string& SiteUrl() const override { return FSiteUrl; }
+  const std::string& HomePageUrl() const override { return FHomePageUrl; }
 
  private:
+  Browser& NavigationBrowser() override { return CppWebBrowser1; }
+
   Browser& CppWebBrowser1;
   FormHost& host_;
   std::string FAppDir;       // the program's folder, ending in "/"
