@@ -132,6 +132,19 @@ TEST(Exit1ClickTest, ClosesTheWindow) {
   EXPECT_TRUE(host.exceptions.empty());
 }
 
+TEST(TForm1Test, LetsGoOfTheBrowserWhenDestroyed) {
+  ProgramFolder folder;
+  FakeBrowser browser;
+  RecordingHost host(folder.exe());
+  {
+    TForm1 form(browser, host);
+    form.FormShow();
+  }
+  browser.Clear();
+  EXPECT_FALSE(browser.UserNavigate("kelvanis://site/homep.html?key=x"));
+  EXPECT_EQ(browser.navigations().size(), 1u);
+}
+
 // Sets PATH for the life of the object.
 class ScopedPath {
  public:
