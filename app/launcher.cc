@@ -42,9 +42,10 @@ std::optional<std::string> FindProgram(const std::string& name, const std::strin
   size_t start = 0;
   while (true) {
     size_t end = search_path.find(':', start);
-    std::string folder = search_path.substr(start, end == std::string::npos ? end : end - start);
-    if (folder.empty()) folder = ".";
-    std::string candidate = folder + (folder.back() == '/' ? "" : "/") + name;
+    const std::string entry =
+        search_path.substr(start, end == std::string::npos ? end : end - start);
+    const std::string folder = entry.empty() ? std::string(".") : entry;
+    const std::string candidate = folder + (folder.back() == '/' ? "" : "/") + name;
     if (IsExecutableFile(candidate)) return candidate;
     if (end == std::string::npos) return std::nullopt;
     start = end + 1;
