@@ -1,5 +1,6 @@
 #include "site/site.h"
 
+#include <charconv>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -75,8 +76,12 @@ SiteResponse ViewPosted(const std::string& body) {
 SiteResponse ViewStored(const std::string& app_dir, const std::string& query) {
   FormFields fields = ParseFormFields(query);
   std::string id = FieldValue(fields, "id");
+  long long number = 0;
+  auto [end, error] = std::from_chars(id.data(), id.data() + id.size(), number);
   std::optional<Entry> stored;
-  if (IsDecimalId(id)) stored = ReadEntry(app_dir, std::stoll(id));
+  if (!id.empty() && error == std::errc() && end == id.data() + id.size()) {
+    stored = ReadEntry(app_dir, number);
+  }
   if (!stored) return NotFound("この番号の項目はありません。");
   ShownEntry entry;
   entry.id = SjisToUtf8(stored->id);
