@@ -113,7 +113,7 @@ std::string EntryPage(const ShownEntry& entry, std::string_view back_key) {
   if (failed) {
     page +=
         "<p class=\"error\">この項目は保存できませんでした（the entry could not be saved）。"
-        "データベース kelvanis.db が見つからないか、開けません。送信した内容は下のとおりです。"
+        "データベース kelvanis.db がないか、書き込めませんでした。送信した内容は下のとおりです。"
         "</p>\n";
   }
   page += "<div class=\"entry\">\n";
