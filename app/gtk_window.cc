@@ -27,13 +27,6 @@ void OnMenuActivate(GtkMenuItem* /*item*/, gpointer data) {
   (binding->window->form().*(binding->click))();
 }
 
-// Alt+key on a top-level item without a submenu only selects it; make it
-// activate the item like a click does.
-gboolean OnMenuMnemonic(GtkWidget* item, gboolean /*group_cycling*/, gpointer /*data*/) {
-  gtk_menu_item_activate(GTK_MENU_ITEM(item));
-  return TRUE;
-}
-
 void FreeMenuBinding(gpointer data, GClosure* /*closure*/) {
   delete static_cast<MenuBinding*>(data);
 }
@@ -101,10 +94,11 @@ GtkMainWindow::~GtkMainWindow() {
 
 GtkMenuItem* GtkMainWindow::AddMenuItem(GtkWidget* menu_bar, const char* label,
                                         void (TForm1::*click)()) {
+  // A top-level item without a submenu emits "activate" on a click and on
+  // its Alt+key alike.
   GtkWidget* item = gtk_menu_item_new_with_mnemonic(label);
   g_signal_connect_data(item, "activate", G_CALLBACK(OnMenuActivate), new MenuBinding{this, click},
                         FreeMenuBinding, GConnectFlags(0));
-  g_signal_connect(item, "mnemonic-activate", G_CALLBACK(OnMenuMnemonic), nullptr);
   gtk_menu_shell_append(GTK_MENU_SHELL(menu_bar), item);
   return GTK_MENU_ITEM(item);
 }
