@@ -261,7 +261,7 @@ TempDir::~TempDir() {
 
 bool CopyProgramFolder(const std::filesystem::path& dest) {
   const char* source = getenv("KELVANIS_PROGRAM_DIR");
-  if (!source) return false;
+  if (!source) source = KELVANIS_PROGRAM_DIR;
   std::error_code ec;
   std::filesystem::copy(
       source, dest,

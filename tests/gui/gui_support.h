@@ -71,7 +71,8 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-// Copies the built program folder (KELVANIS_PROGRAM_DIR) into `dest`.
+// Copies the built program folder (the environment's KELVANIS_PROGRAM_DIR,
+// else the build's) into `dest`.
 bool CopyProgramFolder(const std::filesystem::path& dest);
 
 std::string ReadFile(const std::filesystem::path& path);
