@@ -12,10 +12,12 @@ constexpr int kWidth = 1100;
 constexpr int kHeight = 740;
 constexpr int kStatusBarHeight = 25;
 
-// A Japanese UI font first; the theme's size stays.
-constexpr char kFontCss[] =
+// A Japanese UI font first, in the theme's size; a status bar whose height
+// its 25 pixels decide rather than the theme's padding.
+constexpr char kCss[] =
     "* { font-family: \"Noto Sans CJK JP\", \"Noto Sans JP\", \"IPAPGothic\", "
-    "\"VL PGothic\", sans-serif; }";
+    "\"VL PGothic\", sans-serif; }\n"
+    "statusbar { padding: 0 6px; margin: 0; min-height: 25px; }\n";
 
 struct MenuBinding {
   GtkMainWindow* window;
@@ -33,12 +35,12 @@ void FreeMenuBinding(gpointer data, GClosure* /*closure*/) {
 
 void ReapChild(GPid pid, gint /*status*/, gpointer /*data*/) { g_spawn_close_pid(pid); }
 
-void ApplyFont() {
+void ApplyStyle() {
   static bool applied = false;
   if (applied) return;
   applied = true;
   GObjectPtr<GtkCssProvider> provider(gtk_css_provider_new());
-  gtk_css_provider_load_from_data(provider.get(), kFontCss, -1, nullptr);
+  gtk_css_provider_load_from_data(provider.get(), kCss, -1, nullptr);
   gtk_style_context_add_provider_for_screen(gdk_screen_get_default(),
                                             GTK_STYLE_PROVIDER(provider.get()),
                                             GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
@@ -55,7 +57,7 @@ GtkMainWindow::GtkMainWindow(std::string exe_name) : exe_name_(std::move(exe_nam
   form_ = std::make_unique<TForm1>(browser_, *this);
   Form1 = form_.get();
 
-  ApplyFont();
+  ApplyStyle();
   window_ = GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL));
   gtk_window_set_title(window_, kCaption);
   gtk_window_set_default_size(window_, kWidth, kHeight);
@@ -68,8 +70,6 @@ GtkMainWindow::GtkMainWindow(std::string exe_name) : exe_name_(std::move(exe_nam
   site_item_ = AddMenuItem(menu_bar, "公式ホームページ(_P)", &TForm1::N1Click);
   status_bar_ = GTK_STATUSBAR(gtk_statusbar_new());
   gtk_widget_set_size_request(GTK_WIDGET(status_bar_), -1, kStatusBarHeight);
-  gtk_widget_set_margin_top(GTK_WIDGET(status_bar_), 0);
-  gtk_widget_set_margin_bottom(GTK_WIDGET(status_bar_), 0);
 
   gtk_box_pack_start(GTK_BOX(box), menu_bar, FALSE, FALSE, 0);
   gtk_box_pack_start(GTK_BOX(box), browser_.widget(), TRUE, TRUE, 0);
