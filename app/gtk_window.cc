@@ -12,12 +12,10 @@ constexpr int kWidth = 1100;
 constexpr int kHeight = 740;
 constexpr int kStatusBarHeight = 25;
 
-// A Japanese UI font first, in the theme's size; a status bar whose height
-// its 25 pixels decide rather than the theme's padding.
+// A Japanese UI font first, in the theme's size.
 constexpr char kCss[] =
     "* { font-family: \"Noto Sans CJK JP\", \"Noto Sans JP\", \"IPAPGothic\", "
-    "\"VL PGothic\", sans-serif; }\n"
-    "statusbar { padding: 0 6px; margin: 0; min-height: 25px; }\n";
+    "\"VL PGothic\", sans-serif; }";
 
 struct MenuBinding {
   GtkMainWindow* window;
@@ -69,7 +67,14 @@ GtkMainWindow::GtkMainWindow(std::string exe_name) : exe_name_(std::move(exe_nam
   home_item_ = AddMenuItem(menu_bar, "ホーム(_H)", &TForm1::H1Click);
   site_item_ = AddMenuItem(menu_bar, "公式ホームページ(_P)", &TForm1::N1Click);
   status_bar_ = GTK_STATUSBAR(gtk_statusbar_new());
+  // The strip is 25 pixels high in all: the bar's own margins (6 above and
+  // below) and most of its message area's go, so one line of text fits.
   gtk_widget_set_size_request(GTK_WIDGET(status_bar_), -1, kStatusBarHeight);
+  gtk_widget_set_margin_top(GTK_WIDGET(status_bar_), 0);
+  gtk_widget_set_margin_bottom(GTK_WIDGET(status_bar_), 0);
+  GtkWidget* message_area = gtk_statusbar_get_message_area(status_bar_);
+  gtk_widget_set_margin_top(message_area, 2);
+  gtk_widget_set_margin_bottom(message_area, 2);
 
   gtk_box_pack_start(GTK_BOX(box), menu_bar, FALSE, FALSE, 0);
   gtk_box_pack_start(GTK_BOX(box), browser_.widget(), TRUE, TRUE, 0);

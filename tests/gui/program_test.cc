@@ -369,8 +369,8 @@ TEST_F(ProgramTest, OfficialSiteWritesJumpPageAndStartsTheOpener) {
   gui_test::WriteFile(bin / "xdg-open",
                       "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + args.string() + "'\n");
   fs::permissions(bin / "xdg-open", fs::perms::owner_all);
-  std::string path = bin.string() + ":" + std::getenv("PATH");
-  setenv("PATH", path.c_str(), 1);
+  std::string old_path = std::getenv("PATH");
+  setenv("PATH", (bin.string() + ":" + old_path).c_str(), 1);
   SetHomeUrl("https://example.invalid/kelvanis/");
   StartWindow();
 
@@ -379,6 +379,7 @@ TEST_F(ProgramTest, OfficialSiteWritesJumpPageAndStartsTheOpener) {
   std::string jump = gui_test::ReadFile(dir_ / "page" / "jump.html");
   EXPECT_NE(jump.find("url=https://example.invalid/kelvanis/"), std::string::npos) << jump;
   EXPECT_EQ(gui_test::ReadFile(args), (dir_ / "page" / "jump.html").string() + "\n");
+  setenv("PATH", old_path.c_str(), 1);
 }
 
 TEST_F(ProgramTest, ExitItemClosesTheWindow) {
@@ -391,18 +392,23 @@ TEST_F(ProgramTest, ExitItemClosesTheWindow) {
 TEST_F(ProgramTest, ExitByAltFEndsTheProgramWithCodeZero) {
   gui_test::Child program;
   ASSERT_TRUE(program.Start({(dir_ / "kelvanis").string()}));
-  gui_test::Child search;
-  ASSERT_TRUE(search.Start({"xdotool", "search", "--sync", "--onlyvisible", "--name",
-                            "^Kelvanis Personal$"},
-                           true));
-  std::string xid;
-  ASSERT_TRUE(search.ReadLine(&xid, 30000));
+  // The window, found by its caption and by its class "Kelvanis".
+  auto find = [](const std::string& how, const std::string& pattern) {
+    std::string xid;
+    RunUntil(
+        [&] {
+          gui_test::Child search;
+          int code = -1;
+          return search.Start({"xdotool", "search", "--onlyvisible", how, pattern}, true) &&
+                 search.ReadLine(&xid, 5000) && search.Wait(&code, 5000) && !xid.empty();
+        },
+        30000);
+    return xid;
+  };
+  std::string xid = find("--name", "^Kelvanis Personal$");
+  ASSERT_FALSE(xid.empty()) << "no window";
+  EXPECT_EQ(find("--class", "^Kelvanis$"), xid);
   int code = -1;
-  ASSERT_TRUE(search.Wait(&code, 5000));
-  gui_test::Child by_class;
-  ASSERT_TRUE(by_class.Start({"xdotool", "search", "--class", "^Kelvanis$"}, true));
-  std::string class_xid;
-  EXPECT_TRUE(by_class.ReadLine(&class_xid, 10000));
   gui_test::RunFor(1000);  // the start page is being shown
   gui_test::Child focus;
   ASSERT_TRUE(focus.Start({"xdotool", "windowfocus", "--sync", xid}));
