@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/launcher.h"
 #include "site/site.h"
 
 namespace kelvanis {
@@ -30,8 +31,6 @@ void OnMenuActivate(GtkMenuItem* /*item*/, gpointer data) {
 void FreeMenuBinding(gpointer data, GClosure* /*closure*/) {
   delete static_cast<MenuBinding*>(data);
 }
-
-void ReapChild(GPid pid, gint /*status*/, gpointer /*data*/) { g_spawn_close_pid(pid); }
 
 void ApplyStyle() {
   static bool applied = false;
@@ -156,19 +155,7 @@ void GtkMainWindow::ShowException(const std::string& message) {
 }
 
 bool GtkMainWindow::StartProgram(const std::vector<std::string>& argv) {
-  if (argv.empty() || argv[0].empty()) return false;
-  std::vector<char*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  GPid pid = 0;
-  GError* error = nullptr;
-  if (!g_spawn_async(nullptr, args.data(), nullptr, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr,
-                     &pid, &error)) {
-    g_clear_error(&error);
-    return false;
-  }
-  g_child_watch_add(pid, ReapChild, nullptr);
-  return true;
+  return SpawnDetached(argv);
 }
 
 }  // namespace kelvanis

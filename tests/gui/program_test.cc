@@ -89,15 +89,15 @@ class ProgramTest : public testing::Test {
   void StartWindow() {
     window_ = std::make_unique<GtkMainWindow>((dir_ / "kelvanis").string());
     // The viewer asks before deleting; the test answers yes.
-    g_signal_connect(view(), "script-dialog",
-                     G_CALLBACK(+[](WebKitWebView*, WebKitScriptDialog* dialog, gpointer) {
-                       if (webkit_script_dialog_get_dialog_type(dialog) ==
-                           WEBKIT_SCRIPT_DIALOG_CONFIRM) {
-                         webkit_script_dialog_confirm_set_confirmed(dialog, TRUE);
-                       }
-                       return TRUE;
-                     }),
-                     nullptr);
+    g_signal_connect(
+        view(), "script-dialog",
+        G_CALLBACK(+[](WebKitWebView*, WebKitScriptDialog* dialog, gpointer) {
+          if (webkit_script_dialog_get_dialog_type(dialog) == WEBKIT_SCRIPT_DIALOG_CONFIRM) {
+            webkit_script_dialog_confirm_set_confirmed(dialog, TRUE);
+          }
+          return TRUE;
+        }),
+        nullptr);
     window_->Show();
     ASSERT_TRUE(WaitFor("page/home.html"));
   }
@@ -187,8 +187,7 @@ class ProgramTest : public testing::Test {
   void SaveScreenshot(const std::string& name) {
     gui_test::RunFor(500);
     GdkWindow* gdk_window = gtk_widget_get_window(GTK_WIDGET(window_->window()));
-    GdkPixbuf* shot = gdk_pixbuf_get_from_window(gdk_window, 0, 0,
-                                                 gdk_window_get_width(gdk_window),
+    GdkPixbuf* shot = gdk_pixbuf_get_from_window(gdk_window, 0, 0, gdk_window_get_width(gdk_window),
                                                  gdk_window_get_height(gdk_window));
     ASSERT_NE(shot, nullptr);
     fs::path path = fs::path(KELVANIS_BUILD_DIR) / name;
@@ -306,7 +305,8 @@ TEST_F(ProgramTest, EditChangesTheRowAndDeleteRemovesIt) {
   ASSERT_EQ(before.size(), 1u);
   gui_test::RunFor(1100);  // the date has whole seconds
 
-  FillAndSubmit("form[action*='edit_entryp.py']", "東京スカイツリー", "634m", "観光 墨田", "押上駅");
+  FillAndSubmit("form[action*='edit_entryp.py']", "東京スカイツリー", "634m", "観光 墨田",
+                "押上駅");
   ASSERT_TRUE(RunUntil([&] {
     return Run("window.__kelvanisOld === true ? 'old' : document.readyState") == "complete";
   }));
@@ -327,8 +327,8 @@ TEST_F(ProgramTest, EditChangesTheRowAndDeleteRemovesIt) {
 TEST_F(ProgramTest, HttpServiceGetsTheHandOffButNeverTheIntercepted) {
   std::string log = (tmp_.path() / "requests.log").string();
   gui_test::Child server;
-  ASSERT_TRUE(server.Start({"python3", std::string(KELVANIS_TEST_DIR) + "/recording_server.py", log},
-                           true));
+  ASSERT_TRUE(server.Start(
+      {"python3", std::string(KELVANIS_TEST_DIR) + "/recording_server.py", log}, true));
   std::string port;
   ASSERT_TRUE(server.ReadLine(&port));
   std::string base = "http://127.0.0.1:" + port + "/";
@@ -380,6 +380,34 @@ TEST_F(ProgramTest, OfficialSiteWritesJumpPageAndStartsTheOpener) {
   EXPECT_NE(jump.find("url=https://example.invalid/kelvanis/"), std::string::npos) << jump;
   EXPECT_EQ(gui_test::ReadFile(args), (dir_ / "page" / "jump.html").string() + "\n");
   setenv("PATH", old_path.c_str(), 1);
+}
+
+// A start page that cannot be written is reported in a modal dialog titled
+// "Kelvanis", and the window stays usable.
+TEST_F(ProgramTest, FailureIsReportedInADialogAndTheWindowGoesOn) {
+  fs::remove(dir_ / "page" / "home.html");
+  fs::create_directories(dir_ / "page" / "home.html");  // a folder in the file's place
+  window_ = std::make_unique<GtkMainWindow>((dir_ / "kelvanis").string());
+  window_->Show();
+  GtkWindow* dialog = nullptr;
+  ASSERT_TRUE(RunUntil([&] {
+    GList* toplevels = gtk_window_list_toplevels();
+    for (GList* item = toplevels; item; item = item->next) {
+      if (GTK_IS_MESSAGE_DIALOG(item->data) && gtk_widget_get_visible(GTK_WIDGET(item->data))) {
+        dialog = GTK_WINDOW(item->data);
+      }
+    }
+    g_list_free(toplevels);
+    return dialog != nullptr;
+  }));
+  EXPECT_EQ(std::string(gtk_window_get_title(dialog)), "Kelvanis");
+  EXPECT_TRUE(gtk_window_get_modal(dialog));
+  gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
+
+  fs::remove(dir_ / "page" / "home.html");
+  gtk_menu_item_activate(window_->home_item());
+  EXPECT_TRUE(WaitFor("page/home.html"));
+  EXPECT_TRUE(fs::is_regular_file(dir_ / "page" / "home.html"));
 }
 
 TEST_F(ProgramTest, ExitItemClosesTheWindow) {
