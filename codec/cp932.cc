@@ -89,6 +89,10 @@ std::unique_ptr<Cp932Tables> BuildTables() {
     const char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
     tables->from_double[code] = ToUnit(from_sjis, in, 2);
   }
+  tables->ascii_unchanged = true;
+  for (unsigned c = 1; c < 0x80; ++c) {
+    if (tables->to_sjis[c] != c || tables->from_single[c] != c) tables->ascii_unchanged = false;
+  }
   return tables;
 }
 

@@ -24,6 +24,10 @@ struct Cp932Tables {
   // entry of a lead byte is kNone.
   char16_t from_single[0x100];
   char16_t from_double[0x10000];
+
+  // True when every byte 0x01-0x7F stands for the same ASCII character both
+  // ways, so that runs of ASCII can be copied as they are.
+  bool ascii_unchanged;
 };
 
 // The tables; builds them on the first call. Aborts the process if glibc

@@ -5,6 +5,9 @@
 #include "codec/sjis.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 
 #include "codec/cp932.h"
 #include "codec/utf8_unit.h"
@@ -52,6 +55,21 @@ char16_t TakeSjis(const Cp932Tables& t, const unsigned char* in, size_t left, si
   }
   size = 1;
   return kReplacement;
+}
+
+// Copies the ASCII bytes at the start of `in` (`size` bytes, the first of
+// them ASCII) to `dst`, up to eight at a time; returns how many it copied.
+// Writes eight bytes at `dst` whenever eight bytes remain in `in`.
+inline size_t CopyAscii(const unsigned char* in, size_t size, char* dst) {
+  if (size < 8) {
+    dst[0] = static_cast<char>(in[0]);
+    return 1;
+  }
+  uint64_t word;
+  std::memcpy(&word, in, 8);
+  std::memcpy(dst, &word, 8);
+  const uint64_t high = word & 0x8080808080808080u;
+  return high == 0 ? 8 : static_cast<size_t>(std::countr_zero(high)) / 8;
 }
 
 }  // namespace
@@ -105,6 +123,7 @@ std::u16string SjisToUtf16(std::string_view sjis) {
 
 std::string Utf8ToSjis(std::string_view utf8) {
   const Cp932Tables& t = Cp932();
+  utf8 = utf8.substr(0, utf8.find('\0'));
   const unsigned char* in = reinterpret_cast<const unsigned char*>(utf8.data());
   const size_t size = utf8.size();
   // Every group gives at most as many Shift_JIS bytes as it has UTF-8 bytes,
@@ -113,17 +132,32 @@ std::string Utf8ToSjis(std::string_view utf8) {
   char* dst = out.data();
   size_t n = 0;
   size_t i = 0;
-  bool first = true;
+  if (size > 0 && IsByteOrderMark(DecodeUtf8Group(in, size))) i = Utf8GroupSize(in[0]);
   while (i < size) {
     const unsigned char lead = in[i];
-    const char16_t unit = DecodeUtf8Group(in + i, size - i);
-    i += Utf8GroupSize(lead);
-    if (unit == 0) break;
-    if (first && IsByteOrderMark(unit)) {
-      first = false;
+    if (lead < 0x80 && t.ascii_unchanged) {
+      const size_t k = CopyAscii(in + i, size - i, dst + n);
+      i += k;
+      n += k;
       continue;
     }
-    first = false;
+    char16_t unit;
+    if (lead >= 0xE0 && size - i >= 3) {  // the common case of Japanese text
+      unit =
+          static_cast<char16_t>((lead & 0x0F) << 12 | (in[i + 1] & 0x3F) << 6 | (in[i + 2] & 0x3F));
+      i += 3;
+      const uint16_t code = t.to_sjis[unit];
+      if (code >= 0x100) {
+        dst[n] = static_cast<char>(code >> 8);
+        dst[n + 1] = static_cast<char>(code & 0xFF);
+        n += 2;
+        continue;
+      }
+    } else {
+      unit = DecodeUtf8Group(in + i, size - i);
+      i += Utf8GroupSize(lead);
+    }
+    if (unit == 0) break;
     n += PutSjis(t, unit, dst + n);
   }
   out.resize(n);
@@ -132,6 +166,7 @@ std::string Utf8ToSjis(std::string_view utf8) {
 
 std::string SjisToUtf8(std::string_view sjis) {
   const Cp932Tables& t = Cp932();
+  sjis = sjis.substr(0, sjis.find('\0'));
   const unsigned char* in = reinterpret_cast<const unsigned char*>(sjis.data());
   const size_t size = sjis.size();
   // One byte gives at most three UTF-8 bytes (U+FFFD or a half-width kana).
@@ -140,8 +175,23 @@ std::string SjisToUtf8(std::string_view sjis) {
   size_t n = 0;
   size_t i = 0;
   while (i < size) {
-    const unsigned char lead = in[i];
-    if (lead == 0) break;
+    if (in[i] < 0x80 && t.ascii_unchanged) {
+      const size_t k = CopyAscii(in + i, size - i, dst + n);
+      i += k;
+      n += k;
+      continue;
+    }
+    if (size - i >= 2) {  // the common case of a double-byte character
+      const char16_t unit = t.from_double[in[i] << 8 | in[i + 1]];
+      if (unit >= 0x800) {
+        dst[n] = static_cast<char>(0xE0 | unit >> 12);
+        dst[n + 1] = static_cast<char>(0x80 | (unit >> 6 & 0x3F));
+        dst[n + 2] = static_cast<char>(0x80 | (unit & 0x3F));
+        n += 3;
+        i += 2;
+        continue;
+      }
+    }
     size_t taken;
     const char16_t unit = TakeSjis(t, in + i, size - i, taken);
     i += taken;

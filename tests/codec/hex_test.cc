@@ -61,6 +61,25 @@ TEST(HexDecode, ReadsPairsAndKeepsTheLastNibbleForNonDigits) {
   for (const auto& c : cases) EXPECT_EQ(HexDecode(c.in), c.out) << c.in;
 }
 
+// Long texts go through in blocks; a non-digit, a zero pair or a zero byte
+// at any place must still be handled as above.
+TEST(HexCodec, LongTextsBehaveLikeShortOnesAtEveryPosition) {
+  for (size_t pos = 1; pos < 130; ++pos) {
+    std::string hex;
+    for (int i = 0; i < 130; ++i) hex += "61";
+    std::string odd = hex;
+    odd.replace(2 * pos, 2, "0z");  // high nibble 0, low nibble stays 1
+    EXPECT_EQ(HexDecode(odd), std::string(pos, 'a') + "\x01" + std::string(129 - pos, 'a')) << pos;
+    std::string zero = hex;
+    zero.replace(2 * pos, 2, "00");
+    EXPECT_EQ(HexDecode(zero), std::string(pos, 'a')) << pos;
+
+    std::string text(130, 'a');
+    text[pos] = '\0';
+    EXPECT_EQ(HexEncode(text), hex.substr(0, 2 * pos)) << pos;
+  }
+}
+
 TEST(HexDecode, HasNoLengthLimit) {
   std::string hex;
   for (int i = 0; i < 40000; ++i) hex += "e3";

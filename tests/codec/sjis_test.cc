@@ -108,6 +108,8 @@ TEST(Utf8ToSjis, ConvertsDropsTheLeadingMarkAndSpacesUnmappable) {
       {Bytes({0x61, 0xC0, 0x80, 0x62}), "a"},            // a zero unit ends the text
       {Bytes({0xE3, 0x81}), " "},                        // cut short: U+3040, unmapped
       {Bytes({0x61, 0xE3}), Bytes({0x61, 0x81, 0x40})},  // cut short: U+3000
+      // A zero byte ends the text even inside a group, which is then cut short.
+      {Bytes({0x61, 0xE3, 0x82, 0x00, 0x80}), Bytes({0x61, 0x82, 0xDE})},  // U+3080
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Show(Utf8ToSjis(c.in)), Show(c.out)) << Show(c.in);
