@@ -220,6 +220,22 @@ TEST_F(ProgramTest, StartUpShowsTheStartPage) {
   EXPECT_EQ(std::string(gtk_menu_item_get_label(window_->home_item())), "ホーム(_H)");
   EXPECT_EQ(std::string(gtk_menu_item_get_label(window_->site_item())), "公式ホームページ(_P)");
   EXPECT_EQ(gtk_widget_get_allocated_height(GTK_WIDGET(window_->status_bar())), 25);
+  // 1100 x 740, centred on the 1280 x 1024 screen (Xvfb has no frames).
+  GdkWindow* gdk_window = gtk_widget_get_window(GTK_WIDGET(window_->window()));
+  GdkRectangle frame;
+  gdk_window_get_frame_extents(gdk_window, &frame);
+  EXPECT_EQ(frame.width, 1100);
+  EXPECT_EQ(frame.height, 740);
+  EXPECT_EQ(frame.x, (1280 - 1100) / 2);
+  EXPECT_EQ(frame.y, (1024 - 740) / 2);
+  // The browser fills the space between the menu bar and the status bar.
+  GtkAllocation browser;
+  gtk_widget_get_allocation(window_->browser().widget(), &browser);
+  GtkAllocation status;
+  gtk_widget_get_allocation(GTK_WIDGET(window_->status_bar()), &status);
+  EXPECT_EQ(browser.width, 1100);
+  EXPECT_EQ(browser.y + browser.height, status.y);
+  EXPECT_EQ(status.y + status.height, 740);
 }
 
 TEST_F(ProgramTest, NewEntryIsStoredAsShiftJisHexShownAndListedFirst) {

@@ -156,6 +156,24 @@ TEST_F(WebKitBrowserTest, FormPostBodyReachesTheEventAsSent) {
   }
 }
 
+// The start page is a file:// page; its posts are reported the same way.
+TEST_F(WebKitBrowserTest, FormPostFromAFilePage) {
+  gui_test::TempDir dir;
+  gui_test::WriteFile(dir.path() / "form.html",
+                      "<!DOCTYPE html><meta charset=utf-8><form method=post "
+                      "action=\"kelvanis://t/post.py\"><input name=key value=\"\u591c\u666f a&b\">"
+                      "</form>");
+  std::string url = "file://" + (dir.path() / "form.html").string();
+  browser_.Navigate(url);
+  ASSERT_TRUE(WaitForPage(view(), "form.html"));
+  events_.clear();
+  EvalJs(view(), "document.forms[0].submit()");
+  ASSERT_TRUE(WaitForRequest("post.py"));
+  EXPECT_EQ(FindRequest("post.py")->body, "key=%E5%A4%9C%E6%99%AF+a%26b");
+  ASSERT_EQ(events_.size(), 1u);
+  EXPECT_EQ(events_[0].body, std::optional<std::string>("key=%E5%A4%9C%E6%99%AF+a%26b"));
+}
+
 TEST_F(WebKitBrowserTest, GetNavigationsCarryNoBody) {
   LoadForm();
   EvalJs(view(),
