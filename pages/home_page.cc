@@ -1,5 +1,7 @@
 #include "pages/home_page.h"
 
+#include <array>
+
 #include "codec/hex.h"
 #include "codec/sjis.h"
 #include "pages/html.h"
@@ -18,27 +20,81 @@ bool IsSjisTrailByte(unsigned char byte) {
   return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
 }
 
-// Appends a Shift_JIS value as the page shows it: UTF-8 (bytes that are
-// not Shift_JIS as U+FFFD), escaped for HTML.
-void AppendPageText(std::string* out, std::string_view sjis) {
-  bool ascii = true;
-  for (unsigned char c : sjis) {
-    if (c >= 0x80 || c == 0) {
-      ascii = false;
+// Byte classes of Shift_JIS text on its way into the page.
+constexpr unsigned char kEscaped = 1;    // & < > " ', never the second byte of a character
+constexpr unsigned char kConverted = 2;  // not ASCII, or the zero byte that ends the text
+constexpr std::array<unsigned char, 256> kByteClass = [] {
+  std::array<unsigned char, 256> table{};
+  for (unsigned char c : {'&', '<', '>', '"', '\''}) table[c] = kEscaped;
+  table[0] = kConverted;
+  for (int c = 0x80; c < 256; ++c) table[c] = kConverted;
+  return table;
+}();
+
+// Sets `out` to a Shift_JIS value as the page shows it: UTF-8 (bytes that
+// are not Shift_JIS as U+FFFD), escaped for HTML. Most values need only one
+// of the two steps, or neither.
+void SetPageText(std::string_view sjis, std::string* out) {
+  unsigned char classes = 0;
+  for (unsigned char c : sjis) classes |= kByteClass[c];
+  switch (classes) {
+    case 0:
+      out->assign(sjis);
       break;
-    }
-  }
-  if (ascii) {
-    AppendHtmlEscaped(out, sjis);
-  } else {
-    AppendHtmlEscaped(out, SjisToUtf8(sjis));
+    case kEscaped:
+      out->clear();
+      AppendHtmlEscaped(out, sjis);
+      break;
+    case kConverted:
+      *out = SjisToUtf8(sjis);
+      break;
+    default:
+      out->clear();
+      AppendHtmlEscaped(out, SjisToUtf8(sjis));
   }
 }
 
 std::string PageText(std::string_view sjis) {
   std::string out;
-  AppendPageText(&out, sjis);
+  SetPageText(sjis, &out);
   return out;
+}
+
+// The value of each lower-case hex digit; -1 for every other byte.
+constexpr std::array<signed char, 256> kHexValue = [] {
+  std::array<signed char, 256> table{};
+  for (int c = 0; c < 256; ++c) {
+    table[c] = c >= '0' && c <= '9'   ? static_cast<signed char>(c - '0')
+               : c >= 'a' && c <= 'f' ? static_cast<signed char>(c - 'a' + 10)
+                                      : -1;
+  }
+  return table;
+}();
+
+// HexDecode(hex) into `out`, reusing its storage. Stored texts are pairs of
+// lower-case digits, which are decoded here directly; any other text takes
+// HexDecode's way, which knows what malformed text means.
+void DecodeStoredText(std::string_view hex, std::string* out) {
+  out->resize(hex.size() / 2);
+  char* dst = out->data();
+  const unsigned char* src = reinterpret_cast<const unsigned char*>(hex.data());
+  size_t n = 0;
+  bool plain = hex.size() % 2 == 0;
+  for (size_t i = 0; plain && i < hex.size(); i += 2) {
+    const int high = kHexValue[src[i]], low = kHexValue[src[i + 1]];
+    if ((high | low) < 0) {
+      plain = false;
+      break;
+    }
+    const char byte = static_cast<char>(high * 16 + low);
+    if (byte == 0) break;
+    dst[n++] = byte;
+  }
+  if (plain) {
+    out->resize(n);
+  } else {
+    *out = HexDecode(hex);
+  }
 }
 
 std::string_view Column(char** values, int index) {
@@ -71,11 +127,15 @@ void VisitEntryRows(const std::string& app_dir, const std::string& key,
   Connection db(DatabasePath(app_dir));
   if (!db.ok()) return;
   const bool all = key.empty() || key == kAll;
+  std::string keywd;
   db.ForEachRow(EntryQuery(key), [&](int column_count, char** values) {
     if (column_count < 6) return false;
     // The query compares hex text, which may match across a byte or a
     // character; keep only matches that start a character.
-    if (!all && !KeywordsContain(HexDecode(Column(values, 3)), key)) return true;
+    if (!all) {
+      DecodeStoredText(Column(values, 3), &keywd);
+      if (!KeywordsContain(keywd, key)) return true;
+    }
     visit(values);
     return true;
   });
@@ -118,21 +178,19 @@ void BuildHomePage(const std::string& app_dir, const std::string& site_url,
   page.AppendLine("</td></tr></table></form><hr><table border=0><tr><td width=30></td><td>");
 
   long long count = 0;
-  std::string n, id, title, des, keywd, edate, rout, line;
+  std::string n, id, title, des, keywd, edate, rout, decoded;
   VisitEntryRows(app_dir, key, [&](char** values) {
     n = std::to_string(++count);
-    id.clear();
-    AppendPageText(&id, Column(values, 0));
-    title.clear();
-    AppendPageText(&title, HexDecode(Column(values, 1)));
-    des.clear();
-    AppendPageText(&des, HexDecode(Column(values, 2)));
-    keywd.clear();
-    AppendPageText(&keywd, HexDecode(Column(values, 3)));
-    edate.clear();
-    AppendPageText(&edate, Column(values, 4));
-    rout.clear();
-    AppendPageText(&rout, HexDecode(Column(values, 5)));
+    SetPageText(Column(values, 0), &id);
+    DecodeStoredText(Column(values, 1), &decoded);
+    SetPageText(decoded, &title);
+    DecodeStoredText(Column(values, 2), &decoded);
+    SetPageText(decoded, &des);
+    DecodeStoredText(Column(values, 3), &decoded);
+    SetPageText(decoded, &keywd);
+    SetPageText(Column(values, 4), &edate);
+    DecodeStoredText(Column(values, 5), &decoded);
+    SetPageText(decoded, &rout);
 
     auto hidden = [&](const char* name, const std::string& value) {
       page.Append("<input id=\"");

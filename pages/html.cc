@@ -1,32 +1,41 @@
 #include "pages/html.h"
 
+#include <array>
+
 namespace kelvanis {
+
+namespace {
+
+// True for the bytes that HtmlEscape replaces.
+constexpr std::array<bool, 256> kSpecial = [] {
+  std::array<bool, 256> table{};
+  for (unsigned char c : {'&', '<', '>', '"', '\''}) table[c] = true;
+  return table;
+}();
+
+const char* Reference(char c) {
+  switch (c) {
+    case '&':
+      return "&amp;";
+    case '<':
+      return "&lt;";
+    case '>':
+      return "&gt;";
+    case '"':
+      return "&quot;";
+    default:
+      return "&#39;";
+  }
+}
+
+}  // namespace
 
 void AppendHtmlEscaped(std::string* out, std::string_view text) {
   size_t start = 0;
   for (size_t i = 0; i < text.size(); ++i) {
-    const char* reference;
-    switch (text[i]) {
-      case '&':
-        reference = "&amp;";
-        break;
-      case '<':
-        reference = "&lt;";
-        break;
-      case '>':
-        reference = "&gt;";
-        break;
-      case '"':
-        reference = "&quot;";
-        break;
-      case '\'':
-        reference = "&#39;";
-        break;
-      default:
-        continue;
-    }
+    if (!kSpecial[static_cast<unsigned char>(text[i])]) continue;
     out->append(text, start, i - start);
-    out->append(reference);
+    out->append(Reference(text[i]));
     start = i + 1;
   }
   out->append(text, start, text.size() - start);

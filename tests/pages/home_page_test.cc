@@ -210,6 +210,22 @@ TEST_F(HomePageTest, InvalidShiftJisShowsAsReplacementCharacter) {
             lines[kHead.size() + 8]);
 }
 
+// Stored text that is not plain lower-case hex reads as HexDecode reads it.
+TEST_F(HomePageTest, MalformedStoredTextDecodesAsHexDecode) {
+  folder_.CreateDatabase();
+  const struct {
+    const char* stored;
+    const char* shown;
+  } cases[] = {
+      {"616263", "abc"}, {"41FF", "AA"}, {"616", "aa"}, {"610062", "a"}, {"", ""}, {"4z41", "@A"},
+  };
+  for (const auto& c : cases) {
+    folder_.Exec("delete from mcnt; insert into mcnt values (1, '" + std::string(c.stored) +
+                 "', '', '', '', '')");
+    EXPECT_EQ(std::string(c.shown) + "</a><br>", Lines(Build(""))[kHead.size() + 1]) << c.stored;
+  }
+}
+
 TEST_F(HomePageTest, SearchMatchesWholeCharactersOfTheKeywordsOnly) {
   folder_.CreateDatabase();
   Put(1, "", "", "D1", "2024/01/01 00:00:01", "");
