@@ -31,12 +31,16 @@ constexpr std::array<unsigned char, 256> kByteClass = [] {
   return table;
 }();
 
-// Sets `out` to a Shift_JIS value as the page shows it: UTF-8 (bytes that
-// are not Shift_JIS as U+FFFD), escaped for HTML. Most values need only one
-// of the two steps, or neither.
-void SetPageText(std::string_view sjis, std::string* out) {
+unsigned char ClassesOf(std::string_view sjis) {
   unsigned char classes = 0;
   for (unsigned char c : sjis) classes |= kByteClass[c];
+  return classes;
+}
+
+// Sets `out` to a Shift_JIS value as the page shows it: UTF-8 (bytes that
+// are not Shift_JIS as U+FFFD), escaped for HTML. `classes` is
+// ClassesOf(sjis); most values need only one of the two steps, or neither.
+void SetPageText(std::string_view sjis, unsigned char classes, std::string* out) {
   switch (classes) {
     case 0:
       out->assign(sjis);
@@ -56,45 +60,57 @@ void SetPageText(std::string_view sjis, std::string* out) {
 
 std::string PageText(std::string_view sjis) {
   std::string out;
-  SetPageText(sjis, &out);
+  SetPageText(sjis, ClassesOf(sjis), &out);
   return out;
 }
 
-// The value of each lower-case hex digit; -1 for every other byte.
-constexpr std::array<signed char, 256> kHexValue = [] {
-  std::array<signed char, 256> table{};
-  for (int c = 0; c < 256; ++c) {
-    table[c] = c >= '0' && c <= '9'   ? static_cast<signed char>(c - '0')
-               : c >= 'a' && c <= 'f' ? static_cast<signed char>(c - 'a' + 10)
-                                      : -1;
-  }
+// The byte that two lower-case hex digits stand for, indexed by the two
+// characters (first << 8 | second); -1 for every pair that is not two such
+// digits.
+const std::array<short, 65536>& HexPairTable() {
+  static const std::array<short, 65536> table = [] {
+    auto value = [](int c) {
+      return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    };
+    std::array<short, 65536> t{};
+    for (int pair = 0; pair < 65536; ++pair) {
+      const int high = value(pair >> 8), low = value(pair & 0xFF);
+      t[pair] = static_cast<short>((high | low) < 0 ? -1 : high * 16 + low);
+    }
+    return t;
+  }();
   return table;
-}();
+}
 
-// HexDecode(hex) into `out`, reusing its storage. Stored texts are pairs of
-// lower-case digits, which are decoded here directly; any other text takes
-// HexDecode's way, which knows what malformed text means.
-void DecodeStoredText(std::string_view hex, std::string* out) {
-  out->resize(hex.size() / 2);
+// HexDecode(hex) into `out`, reusing its storage; returns ClassesOf(*out).
+// Stored texts are pairs of lower-case digits, which are decoded here
+// directly; any other text takes HexDecode's way, which knows what malformed
+// text means.
+unsigned char DecodeStoredText(std::string_view hex, std::string* out) {
+  const std::array<short, 65536>& pairs = HexPairTable();
+  if (out->size() < hex.size() / 2) out->resize(hex.size() / 2);
   char* dst = out->data();
   const unsigned char* src = reinterpret_cast<const unsigned char*>(hex.data());
   size_t n = 0;
+  unsigned char classes = 0;
   bool plain = hex.size() % 2 == 0;
   for (size_t i = 0; plain && i < hex.size(); i += 2) {
-    const int high = kHexValue[src[i]], low = kHexValue[src[i + 1]];
-    if ((high | low) < 0) {
+    const int byte = pairs[src[i] << 8 | src[i + 1]];
+    if (byte < 0) {
       plain = false;
+    } else if (byte == 0) {
       break;
+    } else {
+      classes |= kByteClass[byte];
+      dst[n++] = static_cast<char>(byte);
     }
-    const char byte = static_cast<char>(high * 16 + low);
-    if (byte == 0) break;
-    dst[n++] = byte;
   }
-  if (plain) {
-    out->resize(n);
-  } else {
+  if (!plain) {
     *out = HexDecode(hex);
+    return ClassesOf(*out);
   }
+  out->resize(n);
+  return classes;
 }
 
 std::string_view Column(char** values, int index) {
@@ -179,18 +195,19 @@ void BuildHomePage(const std::string& app_dir, const std::string& site_url,
 
   long long count = 0;
   std::string n, id, title, des, keywd, edate, rout, decoded;
+  unsigned char classes;
   VisitEntryRows(app_dir, key, [&](char** values) {
     n = std::to_string(++count);
-    SetPageText(Column(values, 0), &id);
-    DecodeStoredText(Column(values, 1), &decoded);
-    SetPageText(decoded, &title);
-    DecodeStoredText(Column(values, 2), &decoded);
-    SetPageText(decoded, &des);
-    DecodeStoredText(Column(values, 3), &decoded);
-    SetPageText(decoded, &keywd);
-    SetPageText(Column(values, 4), &edate);
-    DecodeStoredText(Column(values, 5), &decoded);
-    SetPageText(decoded, &rout);
+    SetPageText(Column(values, 0), ClassesOf(Column(values, 0)), &id);
+    classes = DecodeStoredText(Column(values, 1), &decoded);
+    SetPageText(decoded, classes, &title);
+    classes = DecodeStoredText(Column(values, 2), &decoded);
+    SetPageText(decoded, classes, &des);
+    classes = DecodeStoredText(Column(values, 3), &decoded);
+    SetPageText(decoded, classes, &keywd);
+    SetPageText(Column(values, 4), ClassesOf(Column(values, 4)), &edate);
+    classes = DecodeStoredText(Column(values, 5), &decoded);
+    SetPageText(decoded, classes, &rout);
 
     auto hidden = [&](const char* name, const std::string& value) {
       page.Append("<input id=\"");
