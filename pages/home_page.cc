@@ -64,55 +64,6 @@ std::string PageText(std::string_view sjis) {
   return out;
 }
 
-// The byte that two lower-case hex digits stand for, indexed by the two
-// characters (first << 8 | second); -1 for every pair that is not two such
-// digits.
-const std::array<short, 65536>& HexPairTable() {
-  static const std::array<short, 65536> table = [] {
-    auto value = [](int c) {
-      return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-    };
-    std::array<short, 65536> t{};
-    for (int pair = 0; pair < 65536; ++pair) {
-      const int high = value(pair >> 8), low = value(pair & 0xFF);
-      t[pair] = static_cast<short>((high | low) < 0 ? -1 : high * 16 + low);
-    }
-    return t;
-  }();
-  return table;
-}
-
-// HexDecode(hex) into `out`, reusing its storage; returns ClassesOf(*out).
-// Stored texts are pairs of lower-case digits, which are decoded here
-// directly; any other text takes HexDecode's way, which knows what malformed
-// text means.
-unsigned char DecodeStoredText(std::string_view hex, std::string* out) {
-  const std::array<short, 65536>& pairs = HexPairTable();
-  if (out->size() < hex.size() / 2) out->resize(hex.size() / 2);
-  char* dst = out->data();
-  const unsigned char* src = reinterpret_cast<const unsigned char*>(hex.data());
-  size_t n = 0;
-  unsigned char classes = 0;
-  bool plain = hex.size() % 2 == 0;
-  for (size_t i = 0; plain && i < hex.size(); i += 2) {
-    const int byte = pairs[src[i] << 8 | src[i + 1]];
-    if (byte < 0) {
-      plain = false;
-    } else if (byte == 0) {
-      break;
-    } else {
-      classes |= kByteClass[byte];
-      dst[n++] = static_cast<char>(byte);
-    }
-  }
-  if (!plain) {
-    *out = HexDecode(hex);
-    return ClassesOf(*out);
-  }
-  out->resize(n);
-  return classes;
-}
-
 std::string_view Column(char** values, int index) {
   return values[index] != nullptr ? std::string_view(values[index]) : std::string_view();
 }
@@ -149,7 +100,7 @@ void VisitEntryRows(const std::string& app_dir, const std::string& key,
     // The query compares hex text, which may match across a byte or a
     // character; keep only matches that start a character.
     if (!all) {
-      DecodeStoredText(Column(values, 3), &keywd);
+      keywd = HexDecode(Column(values, 3));
       if (!KeywordsContain(keywd, key)) return true;
     }
     visit(values);
@@ -195,19 +146,18 @@ void BuildHomePage(const std::string& app_dir, const std::string& site_url,
 
   long long count = 0;
   std::string n, id, title, des, keywd, edate, rout, decoded;
-  unsigned char classes;
   VisitEntryRows(app_dir, key, [&](char** values) {
     n = std::to_string(++count);
     SetPageText(Column(values, 0), ClassesOf(Column(values, 0)), &id);
-    classes = DecodeStoredText(Column(values, 1), &decoded);
-    SetPageText(decoded, classes, &title);
-    classes = DecodeStoredText(Column(values, 2), &decoded);
-    SetPageText(decoded, classes, &des);
-    classes = DecodeStoredText(Column(values, 3), &decoded);
-    SetPageText(decoded, classes, &keywd);
+    decoded = HexDecode(Column(values, 1));
+    SetPageText(decoded, ClassesOf(decoded), &title);
+    decoded = HexDecode(Column(values, 2));
+    SetPageText(decoded, ClassesOf(decoded), &des);
+    decoded = HexDecode(Column(values, 3));
+    SetPageText(decoded, ClassesOf(decoded), &keywd);
     SetPageText(Column(values, 4), ClassesOf(Column(values, 4)), &edate);
-    classes = DecodeStoredText(Column(values, 5), &decoded);
-    SetPageText(decoded, classes, &rout);
+    decoded = HexDecode(Column(values, 5));
+    SetPageText(decoded, ClassesOf(decoded), &rout);
 
     auto hidden = [&](const char* name, const std::string& value) {
       page.Append("<input id=\"");
