@@ -89,20 +89,21 @@ __attribute__((target("avx2"))) size_t EncodeAvx2(const char* src, size_t size, 
   return i;
 }
 
-// The values of 32 characters, each 0-15 when it is a digit. Sets `good` to
-// all ones in each byte that is a digit and belongs to a pair that does not
-// decode to a zero byte, to zero elsewhere.
-__attribute__((target("avx2"))) __m256i DigitValuesAvx2(__m256i chars, __m256i& good) {
-  const __m256i d = _mm256_sub_epi8(chars, _mm256_set1_epi8('0'));
-  const __m256i l = _mm256_sub_epi8(chars, _mm256_set1_epi8('a'));
-  const __m256i is_digit = _mm256_cmpeq_epi8(_mm256_min_epu8(d, _mm256_set1_epi8(9)), d);
-  const __m256i is_letter = _mm256_cmpeq_epi8(_mm256_min_epu8(l, _mm256_set1_epi8(5)), l);
-  // 'a' - '0' is 49; a letter counts 49 - 39 = 10 and up.
-  const __m256i values =
-      _mm256_sub_epi8(d, _mm256_and_si256(is_letter, _mm256_set1_epi8('a' - '0' - 10)));
-  good = _mm256_andnot_si256(_mm256_cmpeq_epi16(values, _mm256_setzero_si256()),
-                             _mm256_or_si256(is_digit, is_letter));
-  return values;
+// The values of 32 characters, each 0-15 when it is a digit; sets `valid`
+// to all ones in each byte that is a digit, to zero elsewhere.
+__attribute__((target("avx2"))) __m256i DigitValuesAvx2(__m256i chars, __m256i& valid) {
+  // Moved so that the digits (and, in a second test, the letters a-f) become
+  // the lowest signed byte values, -128 and up.
+  const __m256i is_digit =
+      _mm256_cmpgt_epi8(_mm256_set1_epi8(-128 + 10),
+                        _mm256_add_epi8(chars, _mm256_set1_epi8(static_cast<char>(0x80 - '0'))));
+  const __m256i is_letter =
+      _mm256_cmpgt_epi8(_mm256_set1_epi8(-128 + 6),
+                        _mm256_add_epi8(chars, _mm256_set1_epi8(static_cast<char>(0x80 - 'a'))));
+  valid = _mm256_or_si256(is_digit, is_letter);
+  // '0'-'9' end in 0-9, 'a'-'f' in 1-6.
+  return _mm256_add_epi8(_mm256_and_si256(chars, _mm256_set1_epi8(0x0F)),
+                         _mm256_and_si256(is_letter, _mm256_set1_epi8(9)));
 }
 
 __attribute__((target("avx2"))) size_t DecodeAvx2(const char* src, size_t size, char* dst) {
@@ -110,16 +111,19 @@ __attribute__((target("avx2"))) size_t DecodeAvx2(const char* src, size_t size, 
   const __m256i ones = _mm256_set1_epi8(-1);
   size_t i = 0;
   for (; size - i >= 64; i += 64) {
-    __m256i good0, good1;
+    __m256i valid0, valid1;
     const __m256i v0 =
-        DigitValuesAvx2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i)), good0);
+        DigitValuesAvx2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i)), valid0);
     const __m256i v1 =
-        DigitValuesAvx2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i + 32)), good1);
-    if (!_mm256_testc_si256(_mm256_and_si256(good0, good1), ones)) break;
+        DigitValuesAvx2(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i + 32)), valid1);
     const __m256i w0 = _mm256_maddubs_epi16(v0, weights);
     const __m256i w1 = _mm256_maddubs_epi16(v1, weights);
     // packus works per 128-bit lane; put the four quarters back in order.
     const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(w0, w1), 0xD8);
+    const __m256i zero = _mm256_cmpeq_epi8(bytes, _mm256_setzero_si256());
+    if (!_mm256_testc_si256(_mm256_andnot_si256(zero, _mm256_and_si256(valid0, valid1)), ones)) {
+      break;
+    }
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i / 2), bytes);
   }
   return i;
