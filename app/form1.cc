@@ -100,16 +100,16 @@ void TForm1::CppWebBrowser1BeforeNavigate2(const std::string& URL,
   HandleEvent(host_, [&] { RouteNavigation(*this, URL, PostData, Cancel); });
 }
 
-int TForm1::AddEntry(const std::string& decoded_post) {
-  return kelvanis::AddEntry(FAppDir, decoded_post);
+int TForm1::AddEntry(const std::string& form_body) {
+  return kelvanis::AddEntry(FAppDir, form_body);
 }
 
-int TForm1::EditEntry(const std::string& decoded_post) {
-  return kelvanis::EditEntry(FAppDir, decoded_post);
+int TForm1::EditEntry(const std::string& form_body) {
+  return kelvanis::EditEntry(FAppDir, form_body);
 }
 
-int TForm1::DeleteEntry(const std::string& decoded_post) {
-  return kelvanis::DeleteEntry(FAppDir, decoded_post);
+int TForm1::DeleteEntry(const std::string& form_body) {
+  return kelvanis::DeleteEntry(FAppDir, form_body);
 }
 
 int TForm1::PostToViewer(const std::string& body) {

@@ -38,9 +38,9 @@ class TForm1 : private NavigationWindow {
                                      const std::optional<std::string>& PostData, bool& Cancel);
 
   // Work methods of the router.
-  int AddEntry(const std::string& decoded_post) override;
-  int EditEntry(const std::string& decoded_post) override;
-  int DeleteEntry(const std::string& decoded_post) override;
+  int AddEntry(const std::string& form_body) override;
+  int EditEntry(const std::string& form_body) override;
+  int DeleteEntry(const std::string& form_body) override;
   int PostToViewer(const std::string& body) override;
 
   const std::string& AppDir() const override { return FAppDir; }

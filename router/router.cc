@@ -20,11 +20,17 @@ std::string RawPostText(const std::optional<std::string>& post_data) {
   return std::string(UpToNul(*post_data));
 }
 
-// Route 1: the start page for the URL's "com" and "key". The browser sends
-// them in UTF-8; the page generator and the stored keywords use Shift_JIS.
-void ServeHomePage(NavigationWindow& window, const std::string& decoded_url) {
-  const std::string key = Utf8ToSjis(GetParam(decoded_url, "key"));
-  const std::string com = Utf8ToSjis(GetParam(decoded_url, "com"));
+// A URL parameter's value, picked from the URL as the browser spelled it and
+// then decoded, so that an escaped "&" stays inside the value. The browser
+// sends UTF-8; the page generator and the stored keywords use Shift_JIS.
+std::string UrlParam(const std::string& raw_url, std::string_view name) {
+  return Utf8ToSjis(DecodeFormText(GetParam(raw_url, name)));
+}
+
+// Route 1: the start page for the URL's "com" and "key".
+void ServeHomePage(NavigationWindow& window, const std::string& raw_url) {
+  const std::string key = UrlParam(raw_url, "key");
+  const std::string com = UrlParam(raw_url, "com");
   BuildHomePage(window.AppDir(), window.SiteUrl(), HomePagePath(window.AppDir()), com, key);
 }
 
@@ -71,7 +77,7 @@ void RouteNavigation(NavigationWindow& window, const std::string& url,
   const std::string decoded_url = DecodeFormText(url);
 
   if (Contains(decoded_url, "home.html")) {
-    ServeHomePage(window, decoded_url);
+    ServeHomePage(window, url);
     return;
   }
   if (Contains(decoded_url, "homep.html")) {
@@ -85,11 +91,12 @@ void RouteNavigation(NavigationWindow& window, const std::string& url,
   const bool is_delete = !is_new && !is_edit && Contains(decoded_url, "edit_delep.py");
   if (!is_new && !is_edit && !is_delete) return;
 
+  // The store picks each field from the body as posted and decodes it on
+  // its own, so a typed "&" stays inside its value.
   const std::string raw_post = RawPostText(post_data);
-  const std::string decoded_post = DecodeFormText(raw_post);
 
   if (is_delete) {
-    window.DeleteEntry(decoded_post);
+    window.DeleteEntry(raw_post);
     window.H1Click();
     cancel = true;
     return;
@@ -97,9 +104,9 @@ void RouteNavigation(NavigationWindow& window, const std::string& url,
 
   std::string id;
   if (is_new) {
-    id = std::to_string(window.AddEntry(decoded_post));
+    id = std::to_string(window.AddEntry(raw_post));
   } else {
-    window.EditEntry(decoded_post);
+    window.EditEntry(raw_post);
     id = GetParam(raw_post, "id");
   }
   // The clock is read after the store operation.

@@ -38,9 +38,9 @@ class NavigationWindow {
   virtual const std::string& HomePageUrl() const = 0;  // file URL of the start page
   virtual Browser& NavigationBrowser() = 0;
 
-  virtual int AddEntry(const std::string& decoded_post) = 0;
-  virtual int EditEntry(const std::string& decoded_post) = 0;
-  virtual int DeleteEntry(const std::string& decoded_post) = 0;
+  virtual int AddEntry(const std::string& form_body) = 0;
+  virtual int EditEntry(const std::string& form_body) = 0;
+  virtual int DeleteEntry(const std::string& form_body) = 0;
   virtual int PostToViewer(const std::string& body) = 0;
   virtual void H1Click() = 0;  // navigates to the start page
 };

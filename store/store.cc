@@ -62,31 +62,46 @@ std::string StoredText(std::string_view sjis) {
   return HexEncode(sjis.substr(0, SjisPrefixLength(sjis, kMaxValueBytes)));
 }
 
-std::string InsertStatement(long long id, const std::string& sjis_post, const std::string& date) {
+namespace {
+
+// A form field as the entry stores it: picked by name, decoded, converted.
+std::string PostedField(std::string_view form_body, std::string_view name) {
+  return Utf8ToSjis(DecodeFormText(GetParam(form_body, name)));
+}
+
+}  // namespace
+
+PostedEntry ParsePostedEntry(std::string_view form_body) {
+  return PostedEntry{PostedField(form_body, "id"), PostedField(form_body, "title"),
+                     PostedField(form_body, "desc"), PostedField(form_body, "keywd"),
+                     PostedField(form_body, "rout")};
+}
+
+std::string InsertStatement(long long id, const PostedEntry& entry, const std::string& date) {
   std::string sql = "insert into mcnt (id,title,des,keywd,edate,rout) ";
   sql += "values(";
   sql += std::to_string(id);
-  sql += ",'" + StoredText(GetParam(sjis_post, "title")) + "',";
-  sql += "'" + StoredText(GetParam(sjis_post, "desc")) + "',";
-  sql += "'" + StoredText(GetParam(sjis_post, "keywd")) + "',";
+  sql += ",'" + StoredText(entry.title) + "',";
+  sql += "'" + StoredText(entry.desc) + "',";
+  sql += "'" + StoredText(entry.keywd) + "',";
   sql += "'" + date + "',";
-  sql += "'" + StoredText(GetParam(sjis_post, "rout")) + "')";
+  sql += "'" + StoredText(entry.rout) + "')";
   return sql;
 }
 
-std::string UpdateStatement(const std::string& sjis_post, const std::string& date) {
+std::string UpdateStatement(const PostedEntry& entry, const std::string& date) {
   std::string sql = "update mcnt set ";
-  sql += "title='" + StoredText(GetParam(sjis_post, "title")) + "',";
-  sql += "des='" + StoredText(GetParam(sjis_post, "desc")) + "',";
-  sql += "keywd='" + StoredText(GetParam(sjis_post, "keywd")) + "',";
+  sql += "title='" + StoredText(entry.title) + "',";
+  sql += "des='" + StoredText(entry.desc) + "',";
+  sql += "keywd='" + StoredText(entry.keywd) + "',";
   sql += "edate='" + date + "',";
-  sql += "rout='" + StoredText(GetParam(sjis_post, "rout")) + "' ";
-  sql += "where id=" + GetParam(sjis_post, "id");
+  sql += "rout='" + StoredText(entry.rout) + "' ";
+  sql += "where id=" + entry.id;
   return sql;
 }
 
-std::string DeleteStatement(const std::string& sjis_post) {
-  return "delete from mcnt where id=" + GetParam(sjis_post, "id");
+std::string DeleteStatement(const PostedEntry& entry) {
+  return "delete from mcnt where id=" + entry.id;
 }
 
 namespace {
@@ -100,13 +115,13 @@ long long MaxIdOf(const RowList& rows) {
 
 }  // namespace
 
-int AddEntry(const std::string& app_dir, const std::string& decoded_post, std::time_t now) {
-  return AddEntry(app_dir, decoded_post, now, kBusyTimeoutMs);
+int AddEntry(const std::string& app_dir, const std::string& form_body, std::time_t now) {
+  return AddEntry(app_dir, form_body, now, kBusyTimeoutMs);
 }
 
-int AddEntry(const std::string& app_dir, const std::string& decoded_post, std::time_t now,
+int AddEntry(const std::string& app_dir, const std::string& form_body, std::time_t now,
              int busy_timeout_ms) {
-  const std::string sjis = Utf8ToSjis(decoded_post);
+  const PostedEntry entry = ParsePostedEntry(form_body);
   Connection db(DatabasePath(app_dir), busy_timeout_ms);
   if (!db.ok()) return -1;
   // The write lock is taken before max(id) is read, so no other writer can
@@ -122,7 +137,7 @@ int AddEntry(const std::string& app_dir, const std::string& decoded_post, std::t
     return -1;
   }
   const int id = static_cast<int>(max_id + 1);
-  if (db.Exec(InsertStatement(id, sjis, DateText(now))) != SQLITE_OK ||
+  if (db.Exec(InsertStatement(id, entry, DateText(now))) != SQLITE_OK ||
       db.Exec("commit") != SQLITE_OK) {
     db.Exec("rollback");
     return -1;
@@ -130,19 +145,19 @@ int AddEntry(const std::string& app_dir, const std::string& decoded_post, std::t
   return id;
 }
 
-int EditEntry(const std::string& app_dir, const std::string& decoded_post, std::time_t now) {
-  const std::string sjis = Utf8ToSjis(decoded_post);
-  if (!IsDecimalId(GetParam(sjis, "id"))) return 1;
+int EditEntry(const std::string& app_dir, const std::string& form_body, std::time_t now) {
+  const PostedEntry entry = ParsePostedEntry(form_body);
+  if (!IsDecimalId(entry.id)) return 1;
   Connection db(DatabasePath(app_dir));
-  if (db.ok()) db.Exec(UpdateStatement(sjis, DateText(now)));
+  if (db.ok()) db.Exec(UpdateStatement(entry, DateText(now)));
   return 1;
 }
 
-int DeleteEntry(const std::string& app_dir, const std::string& decoded_post) {
-  const std::string sjis = Utf8ToSjis(decoded_post);
-  if (!IsDecimalId(GetParam(sjis, "id"))) return 1;
+int DeleteEntry(const std::string& app_dir, const std::string& form_body) {
+  const PostedEntry entry = ParsePostedEntry(form_body);
+  if (!IsDecimalId(entry.id)) return 1;
   Connection db(DatabasePath(app_dir));
-  if (db.ok()) db.Exec(DeleteStatement(sjis));
+  if (db.ok()) db.Exec(DeleteStatement(entry));
   return 1;
 }
 

@@ -162,11 +162,8 @@ void Init(const Arguments& args) {
   }
 }
 
-// The Shift_JIS text of a post as the router has it: decoded, converted.
-std::string SjisPost(const std::string& form) { return Utf8ToSjis(DecodeFormText(form)); }
-
 long long PostedId(const std::string& path, const std::string& form) {
-  const std::string id = GetParam(SjisPost(form), "id");
+  const std::string id = ParsePostedEntry(form).id;
   if (!IsDecimalId(id)) Fail(path, "id \"" + SjisToUtf8(id) + "\" is not a decimal integer");
   return std::stoll(id);
 }
@@ -175,7 +172,7 @@ void Add(const Arguments& args) {
   Expect(args, 1, {});
   const std::string path = DatabasePath(args.dir);
   CheckDatabase(path);
-  int id = AddEntry(args.dir, DecodeFormText(args.positional[0]));
+  int id = AddEntry(args.dir, args.positional[0]);
   if (id < 0) Fail(path, "the entry was not stored (database locked, read-only or full)");
   std::printf("%d\n", id);
 }
@@ -188,13 +185,13 @@ void Edit(const Arguments& args) {
   const long long id = PostedId(path, form);
   if (!ReadEntry(args.dir, id)) Fail(path, "no entry with id " + std::to_string(id));
   const std::time_t now = std::time(nullptr);
-  EditEntry(args.dir, DecodeFormText(form), now);
+  EditEntry(args.dir, form, now);
   // EditEntry reports nothing; read the entry back to tell.
-  const std::string sjis = SjisPost(form);
+  const PostedEntry posted = ParsePostedEntry(form);
   std::optional<Entry> entry = ReadEntry(args.dir, id);
   if (!entry || entry->edate != DateText(now) ||
-      entry->title != HexDecode(StoredText(GetParam(sjis, "title"))) ||
-      entry->rout != HexDecode(StoredText(GetParam(sjis, "rout")))) {
+      entry->title != HexDecode(StoredText(posted.title)) ||
+      entry->rout != HexDecode(StoredText(posted.rout))) {
     Fail(path, "the entry was not changed (database locked, read-only or full)");
   }
 }
@@ -206,7 +203,7 @@ void Delete(const Arguments& args) {
   const std::string& form = args.positional[0];
   const long long id = PostedId(path, form);
   if (!ReadEntry(args.dir, id)) Fail(path, "no entry with id " + std::to_string(id));
-  DeleteEntry(args.dir, DecodeFormText(form));
+  DeleteEntry(args.dir, form);
   if (ReadEntry(args.dir, id)) {
     Fail(path, "the entry was not deleted (database locked, read-only or full)");
   }

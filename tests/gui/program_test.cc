@@ -268,11 +268,9 @@ TEST_F(ProgramTest, NewEntryIsStoredAsShiftJisHexShownAndListedFirst) {
   SaveScreenshot("screenshot.png");
 }
 
-// An "&" typed into a value. The store splits the post text into fields
-// after decoding it, so the value ends at the "&" ("Tom & Jerry" is stored
-// as "Tom ") while the viewer shows it whole. Enabled once the store takes
-// the fields decoded one by one.
-TEST_F(ProgramTest, DISABLED_NewEntryKeepsAnAmpersandInAValue) {
+// An "&" typed into a value is stored whole, and a keyword holding one
+// finds its entry through the viewer's keyword link.
+TEST_F(ProgramTest, NewEntryKeepsAnAmpersandInAValue) {
   StartWindow();
   AddEntry("Tom & Jerry", "R&D", "観光 R&D", "a&b");
   EXPECT_NE(Text().find("Tom & Jerry"), std::string::npos);
@@ -282,6 +280,9 @@ TEST_F(ProgramTest, DISABLED_NewEntryKeepsAnAmpersandInAValue) {
   EXPECT_EQ(rows[0].des, Hex("R&D"));
   EXPECT_EQ(rows[0].keywd, Hex(ToSjis("観光 R&D")));
   EXPECT_EQ(rows[0].rout, Hex("a&b"));
+
+  ASSERT_TRUE(Click("a[href*='homep.html'][href*='R%26D']", "page/home.html"));
+  EXPECT_EQ(ListedTitles(), std::vector<std::string>{"Tom & Jerry"});
 }
 
 TEST_F(ProgramTest, SearchesByKeywordFromTheBoxAndFromTheViewer) {

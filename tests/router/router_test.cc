@@ -235,16 +235,17 @@ TEST_F(RouterTest, ViewerGetsThePostedBytesAndTheStoreTheDecodedOnes) {
   folder_.Exec("insert into mcnt values (5, '" + Hex("old") +
                "', '', '', '2000/01/01 00:00:00', '')");
   const Case cases[] = {
-      // The store splits the body after decoding it all: an escaped "&"
-      // ends the value there.
+      // The store decodes each value after picking it: an escaped "&"
+      // stays inside its value.
       {kNewEntry, "title=a+b%26c&desc=d%3De&keywd=k1&rout=r1",
        "id=6&title=a+b%26c&des=d%3De&keywd=k1&date=<date>&rout=r1",
-       "6|" + Hex("a b") + "|" + Hex("d=e") + "|" + Hex("k1") + "|" + Hex("r1")},
-      // A NUL ends the body, for the store and the viewer alike.
+       "6|" + Hex("a b&c") + "|" + Hex("d=e") + "|" + Hex("k1") + "|" + Hex("r1")},
+      // A NUL ends the body, for the store and the viewer alike; an escaped
+      // one ends only the value it is in.
       {kNewEntry, std::string("title=ab\0cd&desc=x", 18),
        "id=7&title=ab&des=&keywd=&date=<date>&rout=", "7|" + Hex("ab") + "|||"},
       {kNewEntry, std::string("title=x%00y&desc=z", 18),
-       "id=8&title=x%00y&des=z&keywd=&date=<date>&rout=", "8|" + Hex("x") + "|||"},
+       "id=8&title=x%00y&des=z&keywd=&date=<date>&rout=", "8|" + Hex("x") + "|" + Hex("z") + "||"},
       // UTF-8 from the page is stored as Shift_JIS.
       {kNewEntry, "title=%E6%97%A5%E6%9C%AC&keywd=%E6%9D%B1%E4%BA%AC",
        "id=9&title=%E6%97%A5%E6%9C%AC&des=&keywd=%E6%9D%B1%E4%BA%AC&date=<date>&rout=",

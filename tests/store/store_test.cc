@@ -74,13 +74,13 @@ TEST(StatementTest, PiecesJoinAsTheStoreRunsThem) {
   EXPECT_EQ(
       "insert into mcnt (id,title,des,keywd,edate,rout) "
       "values(1,'616263','','','2023/11/14 22:13:20','')",
-      InsertStatement(1, "title=abc&desc=&keywd=&rout=", "2023/11/14 22:13:20"));
+      InsertStatement(1, ParsePostedEntry("title=abc&desc=&keywd=&rout="), "2023/11/14 22:13:20"));
   EXPECT_EQ("update mcnt set title='74',des='64',keywd='6b',edate='E',rout='72' where id=12",
-            UpdateStatement("id=12&title=t&desc=d&keywd=k&rout=r", "E"));
+            UpdateStatement(ParsePostedEntry("id=12&title=t&desc=d&keywd=k&rout=r"), "E"));
   // Absent fields become empty; an absent id leaves a statement that fails.
   EXPECT_EQ("update mcnt set title='',des='',keywd='',edate='E',rout='' where id=",
-            UpdateStatement("", "E"));
-  EXPECT_EQ("delete from mcnt where id=-4", DeleteStatement("x=1&id=-4"));
+            UpdateStatement(ParsePostedEntry(""), "E"));
+  EXPECT_EQ("delete from mcnt where id=-4", DeleteStatement(ParsePostedEntry("x=1&id=-4")));
 }
 
 TEST_F(StoreTest, AddEntryTakesOneMoreThanTheLargestId) {
@@ -103,9 +103,12 @@ TEST_F(StoreTest, AddEntryStoresShiftJisAsHex) {
     std::string post;
     std::string title_hex;
   } cases[] = {
-      {"title=\xE3\x81\x82", "82a0"},  // あ
-      {"title=\xED\x95\x9C", "20"},    // a Hangul syllable: no Shift_JIS form
-      {"title=a&b&desc=z", "61"},      // a decoded %26 ends the field
+      {"title=\xE3\x81\x82", "82a0"},            // あ
+      {"title=\xED\x95\x9C", "20"},              // a Hangul syllable: no Shift_JIS form
+      {"title=a%26b%3Dc&desc=z", "6126623d63"},  // escaped & and = stay in the value
+      {"title=%22q%22+%2B", "227122202b"},       // so do quotes, "+" and an escaped plus
+      {"title=a&b&desc=z", "61"},                // a raw "&" ends the field
+      {"title=a%00b", "61"},                     // a decoded NUL ends the value
       {"desc=only", ""},
   };
   for (const auto& c : cases) {
