@@ -64,6 +64,9 @@ std::string PageText(std::string_view sjis) {
   return out;
 }
 
+// A value in a link's query: percent-encoded as UTF-8, then escaped.
+std::string QueryText(std::string_view sjis) { return HtmlEscape(QueryEscape(SjisToUtf8(sjis))); }
+
 std::string_view Column(char** values, int index) {
   return values[index] != nullptr ? std::string_view(values[index]) : std::string_view();
 }
@@ -120,7 +123,7 @@ void BuildHomePage(const std::string& app_dir, const std::string& site_url,
   const std::string key = search_key.empty() ? kAll : search_key;
   const std::string site = PageText(site_url);
   const std::string key_text = PageText(key);
-  const std::string key_query = HtmlEscape(QueryEscape(SjisToUtf8(key)));
+  const std::string key_query = QueryText(key);
 
   PageFile page(page_path);
   page.AppendLine("<html>");
@@ -139,7 +142,7 @@ void BuildHomePage(const std::string& app_dir, const std::string& site_url,
                   "\">");
   page.AppendLine("&nbsp;&nbsp;<input type=\"submit\" value=\"検索\">");
   page.AppendLine("<span style=\"width:50\"></span>");
-  page.AppendLine("<a href=\"" + site + "py/p/new.py?cmd=new&bcmd=" + PageText(com) +
+  page.AppendLine("<a href=\"" + site + "py/p/new.py?cmd=new&bcmd=" + QueryText(com) +
                   "&bkey=" + key_query + "&bpage=0\">");
   page.AppendLine("<font color=blue>新規作成</font>");
   page.AppendLine("</td></tr></table></form><hr><table border=0><tr><td width=30></td><td>");

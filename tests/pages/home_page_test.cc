@@ -167,18 +167,18 @@ TEST_F(HomePageTest, WithoutDatabaseOrTableThePageListsNothing) {
   EXPECT_EQ(EmptyPage(), Build(""));
 }
 
-// The key goes into the page escaped for HTML, and into the bkey= parts of
-// links percent-encoded (as UTF-8) first.
+// The key goes into the page escaped for HTML; the key and the command go
+// into the query of links percent-encoded (as UTF-8).
 TEST_F(HomePageTest, KeyAndCommandAreEscaped) {
   folder_.CreateDatabase();
   Put(1, "t", "", "a&b cあ\"", "2024/01/01 00:00:00", "");
-  const std::vector<std::string> lines = Lines(Build("a&b cあ\"", "n\"ew"));
+  const std::vector<std::string> lines = Lines(Build("a&b cあ\"", "n\"e&w"));
   ASSERT_EQ(kHead.size() + 12 + Tail(1).size(), lines.size());
   EXPECT_EQ("<b>キーワード：</b><input type=\"text\" name=\"key\" value=\"a&amp;b cあ&quot;\">",
             lines[11]);
   EXPECT_EQ(
       "<a href=\"http://example.test/py/p/"
-      "new.py?cmd=new&bcmd=n&quot;ew&bkey=a%26b%20c%E3%81%82%22&bpage=0\">",
+      "new.py?cmd=new&bcmd=n%22e%26w&bkey=a%26b%20c%E3%81%82%22&bpage=0\">",
       lines[14]);
   const size_t tail = kHead.size() + 12;
   EXPECT_EQ(
