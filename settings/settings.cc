@@ -4,7 +4,7 @@
 #include <iterator>
 
 #include "codec/sjis.h"
-#include "settings/utf8.h"
+#include "codec/utf8_check.h"
 
 namespace kelvanis {
 

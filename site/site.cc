@@ -6,8 +6,8 @@
 #include <sstream>
 #include <string_view>
 
+#include "codec/form_fields.h"
 #include "codec/sjis.h"
-#include "site/form_fields.h"
 #include "site/site_pages.h"
 #include "store/store.h"
 

@@ -1,7 +1,7 @@
 #include "site/site_pages.h"
 
+#include "codec/utf8_check.h"
 #include "pages/html.h"
-#include "site/form_fields.h"
 #include "store/store.h"
 
 namespace kelvanis {

@@ -13,7 +13,7 @@
 
 #include "codec/hex.h"
 #include "codec/sjis.h"
-#include "settings/utf8.h"
+#include "codec/utf8_check.h"
 #include "store/connection.h"
 #include "store/store.h"
 #include "tools/csv.h"

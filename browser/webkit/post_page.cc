@@ -1,34 +1,13 @@
 #include "browser/webkit/post_page.h"
 
 #include <cstdint>
+#include <string_view>
+
+#include "codec/form_fields.h"
+#include "codec/utf8_check.h"
 
 namespace kelvanis {
 namespace {
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-std::string DecodeComponent(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c == '+') {
-      out += ' ';
-    } else if (c == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
-               HexValue(text[i + 2]) >= 0) {
-      out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
-      i += 2;
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
 
 // windows-1252 as browsers define it: one character for each byte.
 constexpr uint16_t kHigh1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -63,67 +42,36 @@ std::string JsBytes1252(const std::string& bytes) {
 }
 
 // A JavaScript string literal of UTF-8 text; a byte that is not part of
-// valid UTF-8 stands for the character of the same number.
+// well-formed UTF-8 stands for the character of the same number.
 std::string JsUtf8(const std::string& text) {
+  // The bits a lead byte of a sequence of 1 to 4 bytes contributes.
+  static constexpr unsigned char kLeadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
   std::string out = "\"";
   size_t i = 0;
   while (i < text.size()) {
-    unsigned char b = text[i];
-    int extra = b >= 0xF0 && b < 0xF5 ? 3 : b >= 0xE0 ? 2 : b >= 0xC2 && b < 0xE0 ? 1 : 0;
-    if (b >= 0xF5) extra = 0;
-    uint32_t cp = extra == 3 ? b & 0x07 : extra == 2 ? b & 0x0F : extra == 1 ? b & 0x1F : b;
-    bool valid = b < 0x80 || extra > 0;
-    for (int k = 1; valid && k <= extra; ++k) {
-      if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-        valid = false;
-      } else {
-        cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-      }
-    }
-    if (valid && extra > 0 &&
-        ((extra == 2 && cp < 0x800) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-         (cp >= 0xD800 && cp <= 0xDFFF))) {
-      valid = false;
-    }
-    if (!valid) {
-      AppendJsUnit(out, b);
+    const Utf8Sequence sequence = ReadUtf8Sequence(std::string_view(text).substr(i));
+    if (!sequence.well_formed) {
+      AppendJsUnit(out, static_cast<unsigned char>(text[i]));
       ++i;
-    } else {
-      AppendJsCodePoint(out, cp);
-      i += extra + 1;
+      continue;
     }
+    uint32_t cp = static_cast<unsigned char>(text[i]) & kLeadBits[sequence.size];
+    for (size_t k = 1; k < sequence.size; ++k) {
+      cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    }
+    AppendJsCodePoint(out, cp);
+    i += sequence.size;
   }
   return out + "\"";
 }
 
 }  // namespace
 
-std::vector<std::pair<std::string, std::string>> SplitFormBody(const std::string& body) {
-  std::vector<std::pair<std::string, std::string>> pairs;
-  size_t start = 0;
-  while (start <= body.size()) {
-    size_t end = body.find('&', start);
-    if (end == std::string::npos) end = body.size();
-    std::string piece = body.substr(start, end - start);
-    if (!piece.empty()) {
-      size_t eq = piece.find('=');
-      if (eq == std::string::npos) {
-        pairs.emplace_back(DecodeComponent(piece), std::string());
-      } else {
-        pairs.emplace_back(DecodeComponent(piece.substr(0, eq)),
-                           DecodeComponent(piece.substr(eq + 1)));
-      }
-    }
-    start = end + 1;
-  }
-  return pairs;
-}
-
 std::string BuildPostScript(const std::string& url, const std::string& body) {
   std::string pairs;
-  for (const auto& [name, value] : SplitFormBody(body)) {
+  for (const FormField& field : ParseFormFields(body)) {
     if (!pairs.empty()) pairs += ",";
-    pairs += "[" + JsBytes1252(name) + "," + JsBytes1252(value) + "]";
+    pairs += "[" + JsBytes1252(field.name) + "," + JsBytes1252(field.value) + "]";
   }
   return "(function () {\n"
          "  var form = document.createElement(\"form\");\n"

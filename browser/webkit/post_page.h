@@ -13,16 +13,8 @@
 #pragma once
 
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace kelvanis {
-
-// Splits an application/x-www-form-urlencoded body into decoded name/value
-// pairs: "&" separates pairs, the first "=" splits a pair (none: the value
-// is empty), "+" becomes a space and %XX a byte; a "%" not followed by two
-// hex digits stays as it is. Empty pieces are skipped.
-std::vector<std::pair<std::string, std::string>> SplitFormBody(const std::string& body);
 
 // A script that adds a hidden form of the pairs of `body` to the current
 // document and submits it to `url` in the same frame.

@@ -27,13 +27,6 @@ int Remaining(Clock::time_point deadline) {
   return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
-int Hex(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 }  // namespace
 
 bool StartXvfb() {
@@ -280,34 +273,6 @@ std::string ReadFile(const std::filesystem::path& path) {
 void WriteFile(const std::filesystem::path& path, const std::string& data) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << data;
-}
-
-std::string FormDecode(const std::string& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '+') {
-      out += ' ';
-    } else if (text[i] == '%' && i + 2 < text.size() && Hex(text[i + 1]) >= 0 &&
-               Hex(text[i + 2]) >= 0) {
-      out += static_cast<char>(Hex(text[i + 1]) * 16 + Hex(text[i + 2]));
-      i += 2;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
-
-std::string FormField(const std::string& body, const std::string& name) {
-  std::stringstream pairs(body);
-  std::string pair;
-  while (std::getline(pairs, pair, '&')) {
-    size_t eq = pair.find('=');
-    if (FormDecode(pair.substr(0, eq)) == name) {
-      return eq == std::string::npos ? std::string() : FormDecode(pair.substr(eq + 1));
-    }
-  }
-  return std::string();
 }
 
 }  // namespace kelvanis::gui_test

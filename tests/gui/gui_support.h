@@ -78,9 +78,4 @@ bool CopyProgramFolder(const std::filesystem::path& dest);
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const std::string& data);
 
-// Decodes an application/x-www-form-urlencoded value.
-std::string FormDecode(const std::string& text);
-// The decoded value of `name` in a urlencoded body ("" when absent).
-std::string FormField(const std::string& body, const std::string& name);
-
 }  // namespace kelvanis::gui_test

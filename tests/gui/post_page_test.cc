@@ -1,30 +1,10 @@
-// Splitting a form body into the pairs the posting page sends (no display).
+// The text of the posting page (no display).
 #include "browser/webkit/post_page.h"
 
 #include <gtest/gtest.h>
 
 namespace kelvanis {
 namespace {
-
-using Pairs = std::vector<std::pair<std::string, std::string>>;
-
-TEST(SplitFormBodyTest, DecodesEachPairOnce) {
-  const struct {
-    std::string body;
-    Pairs pairs;
-  } cases[] = {
-      {"id=7&title=a+b%26c&date=2024%2F03%2F07+14%3A05%3A09",
-       {{"id", "7"}, {"title", "a b&c"}, {"date", "2024/03/07 14:05:09"}}},
-      {"t=%E3%81%82%2B%25", {{"t", "\xE3\x81\x82+%"}}},
-      {"raw=%82%A0%00%FF", {{"raw", std::string("\x82\xA0\x00\xFF", 4)}}},
-      {"a=1=2&flag&rout=", {{"a", "1=2"}, {"flag", ""}, {"rout", ""}}},
-      {"&&x=%zz%4&", {{"x", "%zz%4"}}},
-      {"", {}},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(SplitFormBody(c.body), c.pairs) << c.body;
-  }
-}
 
 // Every byte of a value reaches the page as one windows-1252 character, so
 // the form sends it back as that byte.
@@ -36,6 +16,15 @@ TEST(BuildPostPageTest, WritesBytesAsCharactersAndTheUrlAsText) {
   EXPECT_NE(page.find("\\u20AC\\u0081\\u00FF"), std::string::npos);
   EXPECT_EQ(page.find("</script>"), page.rfind("</script>"));  // the page's own, only
   EXPECT_EQ(page.find("<b>"), std::string::npos);
+}
+
+// The URL is UTF-8 text; a byte outside a well-formed sequence stands for
+// the character of its number.
+TEST(BuildPostPageTest, WritesTheUrlCharacterByCharacter) {
+  std::string page = BuildPostPage("kelvanis://h/\xC3\xA9\xF0\x9F\x98\x80\xC0\xAF\xE3\x81", "");
+  EXPECT_NE(page.find("form.action = \"\\u006B"), std::string::npos);
+  EXPECT_NE(page.find("\\u002F\\u00E9\\uD83D\\uDE00\\u00C0\\u00AF\\u00E3\\u0081\";"),
+            std::string::npos);
 }
 
 }  // namespace

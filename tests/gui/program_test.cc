@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/gtk_window.h"
+#include "codec/form_fields.h"
 #include "tests/gui/gui_support.h"
 
 namespace kelvanis {
@@ -371,12 +372,13 @@ TEST_F(ProgramTest, HttpServiceGetsTheHandOffButNeverTheIntercepted) {
   for (size_t i = 0; i + 1 < hex.size(); i += 2) {
     body += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
   }
-  EXPECT_EQ(gui_test::FormField(body, "id"), "1");
-  EXPECT_EQ(gui_test::FormField(body, "title"), kTitle);
-  EXPECT_EQ(gui_test::FormField(body, "des"), kDesc);
-  EXPECT_EQ(gui_test::FormField(body, "keywd"), kKeywd);
-  EXPECT_EQ(gui_test::FormField(body, "rout"), kRout);
-  EXPECT_EQ(gui_test::FormField(body, "date").size(), 19u);
+  const FormFields fields = ParseFormFields(body);
+  EXPECT_EQ(FieldValue(fields, "id"), "1");
+  EXPECT_EQ(FieldValue(fields, "title"), kTitle);
+  EXPECT_EQ(FieldValue(fields, "des"), kDesc);
+  EXPECT_EQ(FieldValue(fields, "keywd"), kKeywd);
+  EXPECT_EQ(FieldValue(fields, "rout"), kRout);
+  EXPECT_EQ(FieldValue(fields, "date").size(), 19u);
 }
 
 TEST_F(ProgramTest, OfficialSiteWritesJumpPageAndStartsTheOpener) {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "browser/webkit/post_page.h"
+#include "codec/form_fields.h"
 #include "tests/gui/gui_support.h"
 
 namespace kelvanis {
@@ -210,7 +210,7 @@ TEST_F(WebKitBrowserTest, NavigateWithBodyFromInsideTheEvent) {
   EXPECT_EQ(FindRequest("intercept.py"), nullptr);
   const Request* request = FindRequest("view.py");
   EXPECT_EQ(request->method, "POST");
-  EXPECT_EQ(gui_test::FormField(request->body, "id"), "7");
+  EXPECT_EQ(FieldValue(ParseFormFields(request->body), "id"), "7");
   ASSERT_EQ(events_.size(), 2u);
   EXPECT_EQ(events_[0].url, "kelvanis://t/intercept.py");
   EXPECT_EQ(events_[1].url, "kelvanis://t/view.py");
@@ -265,7 +265,7 @@ TEST_F(WebKitBrowserTest, NavigateWithBodyPostsTheSamePairsOverHttp) {
   for (size_t i = 0; i + 1 < hex.size(); i += 2) {
     received += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
   }
-  EXPECT_EQ(SplitFormBody(received), SplitFormBody(body)) << received;
+  EXPECT_EQ(ParseFormFields(received), ParseFormFields(body)) << received;
   ASSERT_EQ(events_.size(), 1u);
   EXPECT_EQ(events_[0].url, url);
   EXPECT_EQ(events_[0].body, std::optional<std::string>(body));

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/utf8.h"
 #include "tests/store/test_folder.h"
 
 namespace kelvanis {
@@ -55,24 +54,6 @@ TEST(SettingsTest, SiteUrlIsHeldInShiftJis) {
   // Not UTF-8: taken as Shift_JIS as it stands.
   WriteFile(folder.path() + "kelvanis.ini", "[common]\nhome_url=http://h/\x82\xA0/\n");
   EXPECT_EQ("http://h/\x82\xA0/", ReadSiteUrl(folder.path()));
-}
-
-TEST(Utf8Test, Validity) {
-  const struct {
-    std::string text;
-    bool valid;
-  } cases[] = {
-      {"", true},
-      {"abc", true},
-      {"\xE3\x81\x82", true},
-      {"\xF0\x9F\x98\x80", true},
-      {"\x82\xA0", false},          // Shift_JIS
-      {"\xE3\x81", false},          // truncated
-      {"\xC0\xAF", false},          // overlong
-      {"\xED\xA0\x80", false},      // surrogate
-      {"\xF4\x90\x80\x80", false},  // above U+10FFFF
-  };
-  for (const auto& c : cases) EXPECT_EQ(c.valid, IsValidUtf8(c.text)) << c.text;
 }
 
 }  // namespace

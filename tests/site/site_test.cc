@@ -12,7 +12,7 @@
 
 #include "codec/hex.h"
 #include "codec/sjis.h"
-#include "site/form_fields.h"
+#include "codec/utf8_check.h"
 
 namespace kelvanis {
 namespace {
