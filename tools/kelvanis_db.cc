@@ -162,10 +162,14 @@ void Init(const Arguments& args) {
   }
 }
 
-long long PostedId(const std::string& path, const std::string& form) {
-  const std::string id = ParsePostedEntry(form).id;
-  if (!IsDecimalId(id)) Fail(path, "id \"" + SjisToUtf8(id) + "\" is not a decimal integer");
-  return std::stoll(id);
+// The id that `form` names; fails unless it is a decimal id of an entry
+// that exists.
+long long ExistingEntryId(const Arguments& args, const std::string& path, const std::string& form) {
+  const std::string text = ParsePostedEntry(form).id;
+  if (!IsDecimalId(text)) Fail(path, "id \"" + SjisToUtf8(text) + "\" is not a decimal integer");
+  const long long id = std::stoll(text);
+  if (!ReadEntry(args.dir, id)) Fail(path, "no entry with id " + std::to_string(id));
+  return id;
 }
 
 void Add(const Arguments& args) {
@@ -182,8 +186,7 @@ void Edit(const Arguments& args) {
   const std::string path = DatabasePath(args.dir);
   CheckDatabase(path);
   const std::string& form = args.positional[0];
-  const long long id = PostedId(path, form);
-  if (!ReadEntry(args.dir, id)) Fail(path, "no entry with id " + std::to_string(id));
+  const long long id = ExistingEntryId(args, path, form);
   const std::time_t now = std::time(nullptr);
   EditEntry(args.dir, form, now);
   // EditEntry reports nothing; read the entry back to tell.
@@ -201,8 +204,7 @@ void Delete(const Arguments& args) {
   const std::string path = DatabasePath(args.dir);
   CheckDatabase(path);
   const std::string& form = args.positional[0];
-  const long long id = PostedId(path, form);
-  if (!ReadEntry(args.dir, id)) Fail(path, "no entry with id " + std::to_string(id));
+  const long long id = ExistingEntryId(args, path, form);
   DeleteEntry(args.dir, form);
   if (ReadEntry(args.dir, id)) {
     Fail(path, "the entry was not deleted (database locked, read-only or full)");
@@ -266,6 +268,23 @@ void Import(const Arguments& args) {
   if (!StoreEntries(path, file, entries, isatty(STDERR_FILENO) != 0, &error)) Fail("", error);
 }
 
+struct Command {
+  const char* name;
+  void (*run)(const Arguments& args);
+};
+
+constexpr Command kCommands[] = {
+    {"init", Init}, {"add", Add},       {"edit", Edit},     {"delete", Delete},
+    {"list", List}, {"render", Render}, {"export", Export}, {"import", Import},
+};
+
+const Command* FindCommand(const std::string& name) {
+  for (const Command& command : kCommands) {
+    if (name == command.name) return &command;
+  }
+  return nullptr;
+}
+
 int Run(int argc, char** argv) {
   if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
     std::fputs(kUsage, stdout);
@@ -273,26 +292,9 @@ int Run(int argc, char** argv) {
   }
   try {
     Arguments args = ParseArguments(argc, argv);
-    const std::string& c = args.command;
-    if (c == "init") {
-      Init(args);
-    } else if (c == "add") {
-      Add(args);
-    } else if (c == "edit") {
-      Edit(args);
-    } else if (c == "delete") {
-      Delete(args);
-    } else if (c == "list") {
-      List(args);
-    } else if (c == "render") {
-      Render(args);
-    } else if (c == "export") {
-      Export(args);
-    } else if (c == "import") {
-      Import(args);
-    } else {
-      Fail("", "unknown command \"" + c + "\"" + kSeeHelp);
-    }
+    const Command* command = FindCommand(args.command);
+    if (command == nullptr) Fail("", "unknown command \"" + args.command + "\"" + kSeeHelp);
+    command->run(args);
   } catch (const ToolError& error) {
     std::fprintf(stderr, "kelvanis-db: %s\n", error.message.c_str());
     return 1;

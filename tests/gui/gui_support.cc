@@ -275,4 +275,27 @@ void WriteFile(const std::filesystem::path& path, const std::string& data) {
   out << data;
 }
 
+bool StartRecordingServer(Child& server, const std::string& log, std::string* port) {
+  return server.Start({"python3", std::string(KELVANIS_TEST_DIR) + "/recording_server.py", log},
+                      true) &&
+         server.ReadLine(port);
+}
+
+std::string LoggedField(const std::string& line, const std::string& key) {
+  const std::string start = "\"" + key + "\": \"";
+  const size_t at = line.find(start);
+  if (at == std::string::npos) return "";
+  const size_t begin = at + start.size();
+  return line.substr(begin, line.find('"', begin) - begin);
+}
+
+std::string LoggedBody(const std::string& line) {
+  const std::string hex = LoggedField(line, "body");
+  std::string body;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2) {
+    body += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+  }
+  return body;
+}
+
 }  // namespace kelvanis::gui_test

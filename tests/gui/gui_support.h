@@ -78,4 +78,13 @@ bool CopyProgramFolder(const std::filesystem::path& dest);
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const std::string& data);
 
+// Starts recording_server.py, which appends every request it gets to `log`
+// as one JSON line; `port` gets the port it listens on at 127.0.0.1.
+bool StartRecordingServer(Child& server, const std::string& log, std::string* port);
+// A text member ("method", "path", "content_type") of one logged request;
+// "" when the line has none.
+std::string LoggedField(const std::string& line, const std::string& key);
+// The body of one logged request, as the bytes the server received.
+std::string LoggedBody(const std::string& line);
+
 }  // namespace kelvanis::gui_test

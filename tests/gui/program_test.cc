@@ -345,10 +345,8 @@ TEST_F(ProgramTest, EditChangesTheRowAndDeleteRemovesIt) {
 TEST_F(ProgramTest, HttpServiceGetsTheHandOffButNeverTheIntercepted) {
   std::string log = (tmp_.path() / "requests.log").string();
   gui_test::Child server;
-  ASSERT_TRUE(server.Start(
-      {"python3", std::string(KELVANIS_TEST_DIR) + "/recording_server.py", log}, true));
   std::string port;
-  ASSERT_TRUE(server.ReadLine(&port));
+  ASSERT_TRUE(gui_test::StartRecordingServer(server, log, &port));
   std::string base = "http://127.0.0.1:" + port + "/";
   SetHomeUrl(base);
   StartWindow();
@@ -367,12 +365,7 @@ TEST_F(ProgramTest, HttpServiceGetsTheHandOffButNeverTheIntercepted) {
   ASSERT_NE(post, std::string::npos) << requests;
   std::string line = requests.substr(post, requests.find('\n', post) - post);
   EXPECT_NE(line.find("application/x-www-form-urlencoded"), std::string::npos);
-  size_t at = line.find("\"body\": \"") + 9;
-  std::string hex = line.substr(at, line.find('"', at) - at), body;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2) {
-    body += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-  }
-  const FormFields fields = ParseFormFields(body);
+  const FormFields fields = ParseFormFields(gui_test::LoggedBody(line));
   EXPECT_EQ(FieldValue(fields, "id"), "1");
   EXPECT_EQ(FieldValue(fields, "title"), kTitle);
   EXPECT_EQ(FieldValue(fields, "des"), kDesc);

@@ -230,10 +230,8 @@ TEST_F(WebKitBrowserTest, NavigateWithBodyPostsTheSamePairsOverHttp) {
   gui_test::TempDir dir;
   std::string log = (dir.path() / "requests.log").string();
   gui_test::Child server;
-  ASSERT_TRUE(server.Start(
-      {"python3", std::string(KELVANIS_TEST_DIR) + "/recording_server.py", log}, true));
   std::string port;
-  ASSERT_TRUE(server.ReadLine(&port));
+  ASSERT_TRUE(gui_test::StartRecordingServer(server, log, &port));
   std::string all_bytes;
   for (int b = 1; b < 256; ++b) {
     if (b != '\r' && b != '\n') all_bytes += static_cast<char>(b);
@@ -254,17 +252,9 @@ TEST_F(WebKitBrowserTest, NavigateWithBodyPostsTheSamePairsOverHttp) {
   ASSERT_TRUE(RunUntil([&] { return !gui_test::ReadFile(log).empty(); }));
   std::string line = gui_test::ReadFile(log);
   // One POST, form-urlencoded; its pairs decode to the bytes given.
-  auto field = [&](const std::string& key) {
-    size_t at = line.find("\"" + key + "\": \"");
-    size_t start = at + key.size() + 5;
-    return line.substr(start, line.find('"', start) - start);
-  };
-  EXPECT_EQ(field("method"), "POST");
-  EXPECT_EQ(field("content_type"), "application/x-www-form-urlencoded");
-  std::string hex = field("body"), received;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2) {
-    received += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-  }
+  EXPECT_EQ(gui_test::LoggedField(line, "method"), "POST");
+  EXPECT_EQ(gui_test::LoggedField(line, "content_type"), "application/x-www-form-urlencoded");
+  const std::string received = gui_test::LoggedBody(line);
   EXPECT_EQ(ParseFormFields(received), ParseFormFields(body)) << received;
   ASSERT_EQ(events_.size(), 1u);
   EXPECT_EQ(events_[0].url, url);
