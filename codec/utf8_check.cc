@@ -6,10 +6,10 @@ namespace {
 
 constexpr char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
 
-}  // namespace
-
-Utf8Sequence ReadUtf8Sequence(std::string_view text) {
-  const unsigned char lead = static_cast<unsigned char>(text[0]);
+// ReadUtf8Sequence on the `left` (at least 1) bytes at `in`; kept here so
+// that the loops below get it inlined.
+inline Utf8Sequence ReadSequence(const unsigned char* in, size_t left) {
+  const unsigned char lead = in[0];
   if (lead < 0x80) return {1, true};
   // The length of the sequence and the range of its second byte, which
   // rules out overlong forms, surrogates and code points past U+10FFFF.
@@ -28,18 +28,29 @@ Utf8Sequence ReadUtf8Sequence(std::string_view text) {
   } else {
     return {1, false};
   }
-  for (size_t k = 1; k < length; ++k) {
-    if (k >= text.size()) return {k, false};  // cut off
-    const unsigned char byte = static_cast<unsigned char>(text[k]);
-    if (byte < (k == 1 ? low : 0x80) || byte > (k == 1 ? high : 0xBF)) return {k, false};
+  const size_t present = length < left ? length : left;
+  if (present > 1 && (in[1] < low || in[1] > high)) return {1, false};
+  for (size_t k = 2; k < present; ++k) {
+    if (in[k] < 0x80 || in[k] > 0xBF) return {k, false};
   }
-  return {length, true};
+  return {present, present == length};  // not well-formed when cut off
+}
+
+const unsigned char* Bytes(std::string_view text) {
+  return reinterpret_cast<const unsigned char*>(text.data());
+}
+
+}  // namespace
+
+Utf8Sequence ReadUtf8Sequence(std::string_view text) {
+  return ReadSequence(Bytes(text), text.size());
 }
 
 bool IsValidUtf8(std::string_view text) {
+  const unsigned char* in = Bytes(text);
   size_t i = 0;
   while (i < text.size()) {
-    const Utf8Sequence sequence = ReadUtf8Sequence(text.substr(i));
+    const Utf8Sequence sequence = ReadSequence(in + i, text.size() - i);
     if (!sequence.well_formed) return false;
     i += sequence.size;
   }
@@ -47,12 +58,13 @@ bool IsValidUtf8(std::string_view text) {
 }
 
 std::string ValidUtf8(std::string_view text) {
+  const unsigned char* in = Bytes(text);
   std::string out;
   out.reserve(text.size());
   size_t i = 0;
   while (i < text.size()) {
-    const Utf8Sequence sequence = ReadUtf8Sequence(text.substr(i));
-    if (sequence.well_formed && text[i] != '\0') {
+    const Utf8Sequence sequence = ReadSequence(in + i, text.size() - i);
+    if (sequence.well_formed && in[i] != 0) {
       out.append(text.substr(i, sequence.size));
     } else {
       out += kReplacement;  // one for the NUL or the maximal ill-formed part
