@@ -250,29 +250,36 @@ class RateKeeper : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
   }
 
+  // Each converter is held against its baseline on the same input: iconv
+  // for the conversions, a memcpy of the function's own input for the hex
+  // codec (the 1 KiB values for HexEncode, their 2 KiB hex for HexDecode).
+  // The other baselines are printed for reference.
   void PrintSummary() const {
     std::printf("\nSummary (MB/s = 10^6 bytes of plain text per second)\n");
     Ratio("Utf8ToSjis", "BM_Utf8ToSjis", "glibc iconv UTF-8 -> CP932", "BM_IconvUtf8ToCp932", 2.0);
     Ratio("SjisToUtf8", "BM_SjisToUtf8", "glibc iconv CP932 -> UTF-8", "BM_IconvCp932ToUtf8", 2.0);
-    Ratio("HexEncode", "BM_HexEncode", "memcpy into new strings", "BM_MemcpyToNewString", 0.25);
-    Ratio("HexDecode", "BM_HexDecode", "memcpy into new strings", "BM_MemcpyToNewString", 0.25);
-    Ratio("HexEncode", "BM_HexEncode", "memcpy into one buffer", "BM_MemcpyToBuffer", 0.25);
-    Ratio("HexDecode", "BM_HexDecode", "memcpy into one buffer", "BM_MemcpyToBuffer", 0.25);
-    Ratio("HexDecode", "BM_HexDecode", "memcpy of the hex, new strings", "BM_MemcpyHexToNewString",
-          0.25);
+    Ratio("HexEncode", "BM_HexEncode", "memcpy of the values", "BM_MemcpyToNewString", 0.25);
+    Ratio("HexDecode", "BM_HexDecode", "memcpy of the hex", "BM_MemcpyHexToNewString", 0.25);
+    std::printf("For reference\n");
+    Ratio("HexDecode", "BM_HexDecode", "memcpy of the values", "BM_MemcpyToNewString");
+    Ratio("HexEncode", "BM_HexEncode", "memcpy into one buffer", "BM_MemcpyToBuffer");
+    Ratio("HexDecode", "BM_HexDecode", "memcpy into one buffer", "BM_MemcpyToBuffer");
   }
 
  private:
-  // Prints ours / theirs and whether it reaches `target`.
+  // Prints ours / theirs and, when there is a target, whether it is reached.
   void Ratio(const char* ours, const char* ours_run, const char* theirs, const char* theirs_run,
-             double target) const {
+             double target = 0) const {
     const auto a = rates_.find(ours_run);
     const auto b = rates_.find(theirs_run);
     if (a == rates_.end() || b == rates_.end() || b->second <= 0) return;
     const double ratio = a->second / b->second;
-    std::printf("  %-10s %9.1f MB/s  vs %-28s %9.1f MB/s  ratio %6.2f  (target >= %.2f: %s)\n",
-                ours, a->second, theirs, b->second, ratio, target,
-                ratio >= target ? "met" : "NOT met");
+    std::printf("  %-10s %9.1f MB/s  vs %-28s %9.1f MB/s  ratio %6.2f", ours, a->second, theirs,
+                b->second, ratio);
+    if (target > 0) {
+      std::printf("  (target >= %.2f: %s)", target, ratio >= target ? "met" : "NOT met");
+    }
+    std::printf("\n");
   }
 
   std::map<std::string, double> rates_;
