@@ -18,31 +18,6 @@ constexpr char kCss[] =
     "* { font-family: \"Noto Sans CJK JP\", \"Noto Sans JP\", \"IPAPGothic\", "
     "\"VL PGothic\", sans-serif; }";
 
-struct MenuBinding {
-  GtkMainWindow* window;
-  void (TForm1::*click)();
-};
-
-void OnMenuActivate(GtkMenuItem* /*item*/, gpointer data) {
-  auto* binding = static_cast<MenuBinding*>(data);
-  (binding->window->form().*(binding->click))();
-}
-
-void FreeMenuBinding(gpointer data, GClosure* /*closure*/) {
-  delete static_cast<MenuBinding*>(data);
-}
-
-void ApplyStyle() {
-  static bool applied = false;
-  if (applied) return;
-  applied = true;
-  GObjectPtr<GtkCssProvider> provider(gtk_css_provider_new());
-  gtk_css_provider_load_from_data(provider.get(), kCss, -1, nullptr);
-  gtk_style_context_add_provider_for_screen(gdk_screen_get_default(),
-                                            GTK_STYLE_PROVIDER(provider.get()),
-                                            GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-}
-
 }  // namespace
 
 GtkMainWindow::GtkMainWindow(std::string exe_name) : exe_name_(std::move(exe_name)) {
@@ -54,7 +29,10 @@ GtkMainWindow::GtkMainWindow(std::string exe_name) : exe_name_(std::move(exe_nam
   form_ = std::make_unique<TForm1>(browser_, *this);
   Form1 = form_.get();
 
-  ApplyStyle();
+  gtk_css_provider_load_from_data(style_.get(), kCss, -1, nullptr);
+  gtk_style_context_add_provider_for_screen(gdk_screen_get_default(),
+                                            GTK_STYLE_PROVIDER(style_.get()),
+                                            GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
   window_ = GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL));
   gtk_window_set_title(window_, kCaption);
   gtk_window_set_default_size(window_, kWidth, kHeight);
@@ -62,9 +40,9 @@ GtkMainWindow::GtkMainWindow(std::string exe_name) : exe_name_(std::move(exe_nam
 
   GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
   GtkWidget* menu_bar = gtk_menu_bar_new();
-  exit_item_ = AddMenuItem(menu_bar, "終了(_F)", &TForm1::Exit1Click);
-  home_item_ = AddMenuItem(menu_bar, "ホーム(_H)", &TForm1::H1Click);
-  site_item_ = AddMenuItem(menu_bar, "公式ホームページ(_P)", &TForm1::N1Click);
+  exit_item_ = AddMenuItem(menu_bar, "終了(_F)");
+  home_item_ = AddMenuItem(menu_bar, "ホーム(_H)");
+  site_item_ = AddMenuItem(menu_bar, "公式ホームページ(_P)");
   status_bar_ = GTK_STATUSBAR(gtk_statusbar_new());
   // The strip is 25 pixels high in all: the bar's own margins (6 above and
   // below) and most of its message area's go, so one line of text fits.
@@ -93,18 +71,29 @@ GtkMainWindow::~GtkMainWindow() {
     gtk_widget_destroy(GTK_WIDGET(window_));
     window_ = nullptr;
   }
+  gtk_style_context_remove_provider_for_screen(gdk_screen_get_default(),
+                                               GTK_STYLE_PROVIDER(style_.get()));
   if (Form1 == form_.get()) Form1 = nullptr;
 }
 
-GtkMenuItem* GtkMainWindow::AddMenuItem(GtkWidget* menu_bar, const char* label,
-                                        void (TForm1::*click)()) {
+GtkMenuItem* GtkMainWindow::AddMenuItem(GtkWidget* menu_bar, const char* label) {
   // A top-level item without a submenu emits "activate" on a click and on
   // its Alt+key alike.
   GtkWidget* item = gtk_menu_item_new_with_mnemonic(label);
-  g_signal_connect_data(item, "activate", G_CALLBACK(OnMenuActivate), new MenuBinding{this, click},
-                        FreeMenuBinding, GConnectFlags(0));
+  g_signal_connect(item, "activate", G_CALLBACK(&GtkMainWindow::OnMenuActivate), this);
   gtk_menu_shell_append(GTK_MENU_SHELL(menu_bar), item);
   return GTK_MENU_ITEM(item);
+}
+
+void GtkMainWindow::OnMenuActivate(GtkMenuItem* item, gpointer self) {
+  auto* window = static_cast<GtkMainWindow*>(self);
+  if (item == window->exit_item_) {
+    window->form_->Exit1Click();
+  } else if (item == window->home_item_) {
+    window->form_->H1Click();
+  } else if (item == window->site_item_) {
+    window->form_->N1Click();
+  }
 }
 
 void GtkMainWindow::Show() {

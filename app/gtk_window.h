@@ -15,6 +15,7 @@
 
 #include "app/form1.h"
 #include "app/form_host.h"
+#include "browser/webkit/gobject_ptr.h"
 #include "browser/webkit/webkit_browser.h"
 
 namespace kelvanis {
@@ -50,13 +51,15 @@ class GtkMainWindow final : public FormHost {
   bool StartProgram(const std::vector<std::string>& argv) override;
 
  private:
+  static void OnMenuActivate(GtkMenuItem* item, gpointer self);
   static void OnMap(GtkWidget* widget, gpointer self);
   static gboolean OnDelete(GtkWidget* widget, GdkEvent* event, gpointer self);
   static void OnDestroy(GtkWidget* widget, gpointer self);
 
-  GtkMenuItem* AddMenuItem(GtkWidget* menu_bar, const char* label, void (TForm1::*click)());
+  GtkMenuItem* AddMenuItem(GtkWidget* menu_bar, const char* label);
 
   std::string exe_name_;
+  GObjectPtr<GtkCssProvider> style_{gtk_css_provider_new()};  // the window's fonts
   WebKitBrowser browser_;
   std::unique_ptr<TForm1> form_;
   GtkWindow* window_ = nullptr;  // owned by GTK until destroyed
