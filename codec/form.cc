@@ -61,4 +61,8 @@ std::string_view UpToNul(std::string_view text) { return text.substr(0, text.fin
 
 std::string DecodeFormText(std::string_view text) { return std::string(UpToNul(UrlDecode(text))); }
 
+std::string DecodedParam(std::string_view text, std::string_view name) {
+  return DecodeFormText(GetParam(text, name));
+}
+
 }  // namespace kelvanis

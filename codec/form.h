@@ -32,7 +32,11 @@ std::string UrlDecode(std::string_view text);
 std::string_view UpToNul(std::string_view text);
 
 // What a reader of the decoded C string sees: UpToNul(UrlDecode(text)).
-// The router and the command-line tool decode URLs and bodies with this.
+// The router decodes URLs with this before it looks for a route.
 std::string DecodeFormText(std::string_view text);
+
+// The value of parameter `name` picked from `text` as it stands and then
+// decoded (DecodeFormText), so an escaped "&" or "=" stays in the value.
+std::string DecodedParam(std::string_view text, std::string_view name);
 
 }  // namespace kelvanis

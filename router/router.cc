@@ -24,7 +24,7 @@ std::string RawPostText(const std::optional<std::string>& post_data) {
 // then decoded, so that an escaped "&" stays inside the value. The browser
 // sends UTF-8; the page generator and the stored keywords use Shift_JIS.
 std::string UrlParam(const std::string& raw_url, std::string_view name) {
-  return Utf8ToSjis(DecodeFormText(GetParam(raw_url, name)));
+  return Utf8ToSjis(DecodedParam(raw_url, name));
 }
 
 // Route 1: the start page for the URL's "com" and "key".

@@ -66,7 +66,7 @@ namespace {
 
 // A form field as the entry stores it: picked by name, decoded, converted.
 std::string PostedField(std::string_view form_body, std::string_view name) {
-  return Utf8ToSjis(DecodeFormText(GetParam(form_body, name)));
+  return Utf8ToSjis(DecodedParam(form_body, name));
 }
 
 }  // namespace

@@ -102,5 +102,13 @@ TEST(DecodeFormText, EndsAtTheFirstZeroAfterDecoding) {
   EXPECT_EQ(UpToNul("abc"), "abc");
 }
 
+TEST(DecodedParam, PicksBeforeDecoding) {
+  EXPECT_EQ(DecodedParam("title=a+b%26c%3Dd&desc=x", "title"), "a b&c=d");
+  EXPECT_EQ(DecodedParam("title=%22q%22&desc=x", "title"), "\"q\"");
+  EXPECT_EQ(DecodedParam("title=x%00y&desc=z", "desc"), "z");
+  EXPECT_EQ(DecodedParam("title=x%00y&desc=z", "title"), "x");
+  EXPECT_EQ(DecodedParam("desc=z", "title"), "");
+}
+
 }  // namespace
 }  // namespace kelvanis
